@@ -1,0 +1,124 @@
+// The List builder's paging and hand-over logic.
+#include "listbuilder/ListBuilder.h"
+
+#include "harvest/HarvestEngine.h"
+#include "listbuilder/ResultLinks.h"
+#include "listbuilder/SearchQuery.h"
+#include "store/Database.h"
+
+#include <QPointer>
+
+namespace tarnwick {
+
+namespace {
+
+constexpr int kWebsiteFound = 1;
+constexpr std::int32_t kFewestToHarvest = 21;
+
+QString Number(std::int32_t value) {
+    return QString::number(value);
+}
+
+} // namespace
+
+ListBuilder::ListBuilder(HarvestEngine& engine, Browser& browser, QObject* parent)
+    : QObject(parent)
+    , harvest_(engine)
+    , browser_(browser) {
+    browser_.SetDocumentCompleteHandler([this] { WebBrowser1_DocumentComplete(); });
+}
+
+ListBuilder::~ListBuilder() {
+    browser_.SetDocumentCompleteHandler({});
+}
+
+void ListBuilder::Form_Load() {
+    listFinished_ = false;
+    foundTotal_ = 0;
+    foundText_.clear();
+    const Options& options = harvest_.options();
+    searchTerms_ = SearchTermsFor(harvest_.txtSearch(), options.chkAddFax);
+    wantedResults_ = WantedResultsFor(options.Combo2);
+    engineName_ = EngineFor(EngineListText(options.Combo1));
+    pagePosition_ = 1;
+    QueryFirstPage();
+}
+
+void ListBuilder::QueryFirstPage() {
+    harvest_.DeleteAllWebsites();
+    NavigateTo(FirstPageAddress(engineName_, searchTerms_));
+}
+
+void ListBuilder::NavigateTo(const std::string& address) {
+    pageAwaited_ = true;
+    browser_.Navigate(address);
+}
+
+void ListBuilder::WebBrowser1_DocumentComplete() {
+    // Frames and repeated events of one page are skipped: only a requested page is read, once.
+    if (listFinished_ || !pageAwaited_ || readingBody_ || browser_.LocationURL().size() <= 8)
+        return;
+    readingBody_ = true;
+    QPointer<ListBuilder> self(this);
+    browser_.ReadBodyHtml([self](std::optional<std::string> bodyHtml) {
+        if (!self)
+            return;
+        self->readingBody_ = false;
+        // A body that cannot be read leaves the page awaited, so a further event may retry.
+        if (!bodyHtml || self->listFinished_)
+            return;
+        self->pageAwaited_ = false;
+        self->ExtractResultLinks(*bodyHtml);
+    });
+}
+
+void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
+    foundOnPage_ = 0;
+    for (std::string website : ExtractResultDomains(pageHtml, foundText_)) {
+        ++foundOnPage_;
+        harvest_.Store().AddWebsite(website);
+        harvest_.CountEvent(kWebsiteFound);
+        ++foundTotal_;
+    }
+    SetText1(QStringLiteral("Extracted ") + Number(foundTotal_) + QStringLiteral(" unique results."));
+    QueryNextPage();
+}
+
+void ListBuilder::QueryNextPage() {
+    if (foundTotal_ < wantedResults_ && foundOnPage_ > 0) {
+        pagePosition_ += engineName_ == "Yahoo" ? 20 : 100;
+        NavigateTo(NextPageAddress(engineName_, searchTerms_, pagePosition_));
+        return;
+    }
+    listFinished_ = true;
+    foundText_.clear();
+    SetText1(QStringLiteral("Finished! Extracted ") + Number(foundTotal_) + QStringLiteral(" results."));
+    browser_.Stop();
+    emit hideRequested();
+    if (foundTotal_ < kFewestToHarvest) {
+        harvest_.SetStatusText(1, "Stopped");
+        harvest_.SetStatusText(2, "Not enough results");
+        if (harvest_.List(ListId::List1).size() < 2) {
+            harvest_.SetStatusText(3, "Add more search terms");
+            emit unloadRequested();
+            return;
+        }
+        harvest_.RemoveFirstPhrase();
+        harvest_.SetStatusText(3, "Trying next search");
+        // Unloads this window and opens a fresh one for the new first phrase.
+        harvest_.StartNextSearch();
+        return;
+    }
+    // Starting the harvest lets pending events run, which may already have unloaded this window.
+    QPointer<ListBuilder> self(this);
+    harvest_.cmdDoSearch_Click();
+    if (self)
+        emit unloadRequested();
+}
+
+void ListBuilder::SetText1(const QString& text) {
+    text1_ = text;
+    emit text1Changed(text1_);
+}
+
+} // namespace tarnwick
