@@ -1,0 +1,61 @@
+// The data store: the fax numbers, the website queue and the search phrases in "spider.mdb",
+// one self-contained call per record operation.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+namespace sqlite {
+class Connection;
+}
+
+// Failures never escape: on a missing, unreadable or locked file the adds and deletes change
+// nothing and return true, the look-ups answer "present", lists come back empty and counts are 0.
+// The file is never created by a record operation, only by EnsureExists.
+class Database final {
+public:
+    explicit Database(std::string path); // path of spider.mdb
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    bool
+    EnsureExists(); // creates the file with the schema only when it is absent; true when the file is usable
+    bool AddFax(std::string& fax, const std::string& website, std::string& search,
+                const std::string& location);
+    bool AddWebsite(std::string& website);
+    bool AddSearch(std::string& search);
+    bool DeleteAllFaxes();
+    bool DeleteWebsite(std::string& website);
+    bool DeleteAllWebsites(); // false when the statement could not run
+    bool DeleteSearch(std::string& search);
+    std::int32_t CountFaxes();
+    std::int32_t CountWebsites();
+    bool FaxExists(std::string& fax);
+    bool WebsiteKnown(std::string& website, const std::vector<std::string>& workList);
+    std::vector<std::string> RecentFaxes();      // "fax | location" of the 20 newest, oldest first
+    std::vector<std::string> TakeWebsiteBatch(); // the up-to-20 newest websites, oldest first, removed
+    std::vector<std::string> Searches();         // in store order
+    std::string FirstQueuedWebsite();            // the oldest queued website, not removed; "" when none
+    std::vector<std::string> AllFaxes();         // every fax in insertion order
+
+    // How long an operation waits for a lock held by another program before it gives up.
+    void SetLockWait(std::chrono::milliseconds wait);
+
+private:
+    sqlite::Connection* Open();
+    void Drop();
+
+    std::string path_;
+    std::chrono::milliseconds lockWait_{200};
+    std::unique_ptr<sqlite::Connection> connection_;
+    std::uint64_t fileDevice_ = 0;
+    std::uint64_t fileInode_ = 0;
+};
+
+} // namespace tarnwick
