@@ -1,0 +1,61 @@
+// The List builder window: shows the result pages while the builder pages through them, and
+// the launcher through which the harvest engine loads and unloads it.
+#pragma once
+
+#include "harvest/HarvestEngine.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QLineEdit;
+class QWebEngineView;
+
+namespace tarnwick {
+
+class ListBuilder;
+class WebEngineBrowser;
+
+class ListBuilderWindow final : public QWidget {
+    Q_OBJECT
+public:
+    explicit ListBuilderWindow(HarvestEngine& engine, QWidget* parent = nullptr);
+    ~ListBuilderWindow() override;
+
+    // Form_Load: reads the phrase and options and sends the first query.
+    void Load();
+
+    QWebEngineView* WebBrowser1() const { return webBrowser1_; }
+    QLineEdit* Text1() const { return text1_; }
+    ListBuilder& Builder() const { return *builder_; }
+
+signals:
+    // The builder has finished with this window.
+    void unloadRequested();
+
+private:
+    QWebEngineView* webBrowser1_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    std::unique_ptr<WebEngineBrowser> browser_;
+    std::unique_ptr<ListBuilder> builder_; // declared after the browser: goes first
+};
+
+// Loads and shows a fresh window for the phrase in txtSearch, and unloads it when the builder or
+// the engine asks. Unloading is deferred, because the builder asks from inside its own routines.
+class ListBuilderWindowLauncher final : public ListBuilderLauncher {
+public:
+    explicit ListBuilderWindowLauncher(HarvestEngine& engine);
+    ~ListBuilderWindowLauncher() override;
+
+    void LoadListBuilder() override;
+    void UnloadListBuilder() override;
+
+    ListBuilderWindow* Window() const { return window_; }
+
+private:
+    HarvestEngine& engine_;
+    QPointer<ListBuilderWindow> window_;
+};
+
+} // namespace tarnwick
