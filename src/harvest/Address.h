@@ -1,0 +1,25 @@
+// Addresses and requests of the page fetcher: splitting a queued website into host and
+// path, the exact GET request, and cutting the response header off a finished download.
+#pragma once
+
+#include <string>
+
+namespace tarnwick {
+
+struct HostPath {
+    std::string host;
+    std::string path;
+};
+
+// Cleans a queued address (one closing "/" and every "http://" dropped) and splits it into
+// the host to connect to and the path to request.
+HostPath SplitAddress(const std::string& strURL);
+
+// The request bytes sent once a connection is established.
+std::string BuildRequest(const std::string& host, const std::string& path);
+
+// The page of a finished download: the text up to the first blank line (or, without one, the
+// first three characters) is removed everywhere it occurs, in any letter case.
+std::string StripHeader(const std::string& page);
+
+} // namespace tarnwick

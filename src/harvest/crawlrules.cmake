@@ -1,0 +1,14 @@
+# The crawl rules: addresses, requests, links and fax numbers as Qt-free pure functions, kept
+# apart from the engine so they build fast and test without an event loop.
+add_library(tarnwick_crawlrules STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/Address.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Address.h
+    ${CMAKE_CURRENT_LIST_DIR}/FaxNumbers.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FaxNumbers.h
+    ${CMAKE_CURRENT_LIST_DIR}/Links.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Links.h
+    ${CMAKE_CURRENT_LIST_DIR}/TextPasses.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextPasses.h)
+set_target_properties(tarnwick_crawlrules PROPERTIES AUTOMOC OFF)
+target_include_directories(tarnwick_crawlrules PUBLIC "${CMAKE_SOURCE_DIR}/src")
+target_link_libraries(tarnwick_crawlrules PUBLIC tarnwick_options tarnwick_text)
