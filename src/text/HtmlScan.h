@@ -1,0 +1,53 @@
+// Forward scans the HTML converter makes without moving its reading position; kept apart
+// so they can be checked against straightforward versions of the same rules.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tarnwick::htmlscan {
+
+inline constexpr std::size_t npos = std::string_view::npos;
+
+// Index of the ">" that closes a comment whose closing scan starts at `from`: the first
+// ">" at which the text from `from` on, with its spaces removed, ends in "-->". npos when
+// the input ends first.
+std::size_t FindCommentEnd(std::string_view html, std::size_t from);
+
+// Decides whether a table row is short enough to put its cells on one line, by reading
+// ahead from the character after the row's tag. Results are remembered per tag position,
+// so a page with many rows is read ahead in time linear in its length.
+class RowScanner final {
+public:
+    explicit RowScanner(std::string_view html)
+        : html_(html) {}
+
+    // nullopt when the scan reaches the last character of the input.
+    std::optional<bool> IsCompact(std::size_t from);
+
+private:
+    enum class Ending : std::uint8_t { RowEnd, NestedTable };
+    // What the rest of a scan from a remembered point comes to: how it ends and how many
+    // characters it counts (65 stands for "65 or more, or a paragraph or line break").
+    struct Outcome {
+        Ending ending = Ending::RowEnd;
+        std::uint8_t added = 0;
+    };
+    struct Visit {
+        std::size_t key = 0;
+        std::int64_t counted = 0;
+        std::int64_t breaks = 0;
+    };
+
+    bool Finish(Ending ending, std::int64_t counted, std::int64_t breaks);
+
+    std::string_view html_;
+    std::unordered_map<std::size_t, Outcome> known_;
+    std::vector<Visit> visits_;
+};
+
+} // namespace tarnwick::htmlscan
