@@ -166,21 +166,29 @@ void Database::SetLockWait(std::chrono::milliseconds wait) {
 sqlite::Connection* Database::Open() {
     struct stat before {};
     if (::stat(path_.c_str(), &before) != 0 || !S_ISREG(before.st_mode)) {
-        Drop();
+        Forget();
         return nullptr;
     }
     const auto device = static_cast<std::uint64_t>(before.st_dev);
     const auto inode = static_cast<std::uint64_t>(before.st_ino);
     if (connection_ && (device != fileDevice_ || inode != fileInode_)) {
-        Drop();
+        Forget();
     }
     if (!connection_) {
         auto connection = sqlite::Connection::OpenExisting(path_, lockWait_);
+        // Nothing is written to a file that does not hold the tables, not even the journal mode.
+        if (!connection || !Scalar(*connection, kTablesReadable)) {
+            return nullptr;
+        }
         struct stat after {};
-        if (!connection || ::stat(path_.c_str(), &after) != 0 || after.st_dev != before.st_dev ||
+        if (::stat(path_.c_str(), &after) != 0 || after.st_dev != before.st_dev ||
             after.st_ino != before.st_ino) {
             return nullptr;
         }
+        // The write-ahead log keeps a committed record through a crash of the program at the cost
+        // of one write per commit instead of a flush; a file that cannot switch keeps its journal.
+        connection->Execute("PRAGMA journal_mode=WAL");
+        connection->Execute("PRAGMA synchronous=NORMAL");
         connection_ = std::move(connection);
         fileDevice_ = device;
         fileInode_ = inode;
@@ -192,21 +200,24 @@ void Database::Drop() {
     connection_.reset();
 }
 
+// The file was deleted or replaced under the open connection. SQLite leaves the log of a moved
+// file behind on close; it belongs to the old file and would be replayed into the new one.
+void Database::Forget() {
+    if (!connection_) {
+        return;
+    }
+    connection_.reset();
+    std::remove((path_ + "-wal").c_str());
+    std::remove((path_ + "-shm").c_str());
+}
+
 bool Database::EnsureExists() {
     struct stat existing {};
     if (::lstat(path_.c_str(), &existing) != 0 && errno == ENOENT) {
-        Drop();
+        Forget();
         CreateDatabaseFile(path_);
     }
-    auto* connection = Open();
-    if (connection == nullptr) {
-        return false;
-    }
-    if (!Scalar(*connection, kTablesReadable)) {
-        Drop();
-        return false;
-    }
-    return true;
+    return Open() != nullptr;
 }
 
 bool Database::AddFax(std::string& fax, const std::string& website, std::string& search,

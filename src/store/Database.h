@@ -50,6 +50,7 @@ public:
 private:
     sqlite::Connection* Open();
     void Drop();
+    void Forget();
 
     std::string path_;
     std::chrono::milliseconds lockWait_{200};

@@ -60,13 +60,8 @@ std::unique_ptr<Connection> Connection::OpenExisting(const std::string& path,
         sqlite3_close(db);
         return nullptr;
     }
-    std::unique_ptr<Connection> connection(new Connection(db));
     sqlite3_busy_timeout(db, static_cast<int>(lockWait.count()));
-    // The write-ahead log keeps a committed record through a crash of the program at the cost of
-    // one write per commit instead of a flush; a file that cannot switch keeps its journal.
-    connection->Execute("PRAGMA journal_mode=WAL");
-    connection->Execute("PRAGMA synchronous=NORMAL");
-    return connection;
+    return std::unique_ptr<Connection>(new Connection(db));
 }
 
 std::unique_ptr<Connection> Connection::Create(const std::string& path) {

@@ -1,0 +1,255 @@
+// The failure rules: a missing, unreadable, replaced or locked file never makes an operation
+// fail loudly, never loses what is stored and is never recreated by a record operation.
+#include "StoreTestSupport.h"
+#include "store/Database.h"
+#include "store/Files.h"
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tarnwick {
+namespace {
+
+using test::RawDatabase;
+using test::ReadWholeFile;
+using test::TempFolder;
+using test::WriteWholeFile;
+using namespace std::chrono_literals;
+using Strings = std::vector<std::string>;
+
+// Every operation against a store it cannot use: adds and deletes answer true, the delete-all of
+// the queue reports false, look-ups answer "present", counts are 0 and lists empty. The cleaning
+// still reaches the caller's variables.
+void ExpectFailureRules(Database& db) {
+    std::string fax = "1-555-123-4567.";
+    std::string search;
+    EXPECT_TRUE(db.AddFax(fax, "www.example.com", search, "Ohio"));
+    EXPECT_EQ(fax, "1-555-123-4567");
+    EXPECT_EQ(search, "Unknown");
+    std::string website = " HTTP://www.new.com ";
+    EXPECT_TRUE(db.AddWebsite(website));
+    EXPECT_EQ(website, "www.new.com");
+    std::string phrase = " new phrase ";
+    EXPECT_TRUE(db.AddSearch(phrase));
+    EXPECT_EQ(phrase, "new phrase");
+
+    std::string neverStored = "1-999-999-9999";
+    EXPECT_TRUE(db.FaxExists(neverStored));
+    std::string unknownSite = "www.never-queued.com";
+    EXPECT_TRUE(db.WebsiteKnown(unknownSite, {}));
+
+    EXPECT_EQ(db.CountFaxes(), 0);
+    EXPECT_EQ(db.CountWebsites(), 0);
+    EXPECT_TRUE(db.RecentFaxes().empty());
+    EXPECT_TRUE(db.Searches().empty());
+    EXPECT_TRUE(db.AllFaxes().empty());
+    EXPECT_EQ(db.FirstQueuedWebsite(), "");
+    EXPECT_TRUE(db.TakeWebsiteBatch().empty());
+
+    std::string queued = "www.queued.com";
+    EXPECT_TRUE(db.DeleteWebsite(queued));
+    std::string stored = "stored phrase";
+    EXPECT_TRUE(db.DeleteSearch(stored));
+    EXPECT_TRUE(db.DeleteAllFaxes());
+    EXPECT_FALSE(db.DeleteAllWebsites());
+}
+
+// One record of each kind.
+void FillStore(Database& db) {
+    ASSERT_TRUE(db.EnsureExists());
+    std::string fax = "1-555-000-0001";
+    std::string search = "stored phrase";
+    db.AddFax(fax, "www.example.com", search, "Ohio");
+    std::string website = "www.queued.com";
+    db.AddWebsite(website);
+    db.AddSearch(search);
+}
+
+void ExpectStoreUnchanged(const std::string& path) {
+    Database fresh(path);
+    EXPECT_EQ(fresh.AllFaxes(), (Strings{"1-555-000-0001"}));
+    EXPECT_EQ(fresh.FirstQueuedWebsite(), "www.queued.com");
+    EXPECT_EQ(fresh.CountWebsites(), 1);
+    EXPECT_EQ(fresh.Searches(), (Strings{"stored phrase"}));
+}
+
+// A filled store whose connection is already open.
+class FailureTest : public testing::Test {
+protected:
+    void SetUp() override {
+        db.SetLockWait(0ms);
+        FillStore(db);
+    }
+
+    TempFolder folder;
+    std::string path = folder.File("spider.mdb");
+    Database db{path};
+};
+
+TEST(DatabaseFailure, MissingFileIsNeverCreatedByRecordOperations) {
+    TempFolder folder;
+    const std::string path = folder.File("spider.mdb");
+    Database db(path);
+    ExpectFailureRules(db);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(FailureTest, FileDeletedWhileOpenIsNotRecreated) {
+    ASSERT_EQ(std::remove(path.c_str()), 0);
+    ExpectFailureRules(db);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    // Start-up creates it again, empty, and the same object goes on with the new file.
+    EXPECT_TRUE(db.EnsureExists());
+    EXPECT_EQ(db.CountFaxes(), 0);
+    std::string fax = "1-555-000-0002";
+    std::string search = "s";
+    db.AddFax(fax, "w", search, "l");
+    EXPECT_EQ(db.AllFaxes(), (Strings{"1-555-000-0002"}));
+}
+
+TEST_F(FailureTest, ReplacedFileIsTheOneUsedFromThenOn) {
+    const std::string other = folder.File("restored.mdb");
+    {
+        Database restored(other);
+        ASSERT_TRUE(restored.EnsureExists());
+        for (const char* number : {"1-555-111-0001", "1-555-111-0002"}) {
+            std::string fax = number;
+            std::string search = "s";
+            restored.AddFax(fax, "w", search, "l");
+        }
+    }
+    ASSERT_EQ(std::rename(other.c_str(), path.c_str()), 0);
+    EXPECT_EQ(db.AllFaxes(), (Strings{"1-555-111-0001", "1-555-111-0002"}));
+    EXPECT_EQ(db.CountWebsites(), 0);
+}
+
+TEST_F(FailureTest, UnreadableFileIsLeftAsItIs) {
+    struct Case {
+        const char* name;
+        void (*spoil)(const std::string& path);
+    };
+    const Case cases[] = {
+        {"not a database",
+         [](const std::string& p) {
+             std::filesystem::remove(p);
+             WriteWholeFile(p, std::string(8192, 'x'));
+         }},
+        {"empty file",
+         [](const std::string& p) {
+             std::filesystem::remove(p);
+             WriteWholeFile(p, "");
+         }},
+        {"folder",
+         [](const std::string& p) {
+             std::filesystem::remove(p);
+             std::filesystem::create_directory(p);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(path);
+        std::filesystem::remove(path + "-wal");
+        std::filesystem::remove(path + "-shm");
+        c.spoil(path);
+        const bool folder = std::filesystem::is_directory(path);
+        const std::string before = folder ? "" : ReadWholeFile(path);
+        ExpectFailureRules(db);
+        EXPECT_FALSE(db.EnsureExists());
+        ASSERT_EQ(std::filesystem::is_directory(path), folder);
+        if (!folder) {
+            EXPECT_EQ(ReadWholeFile(path), before);
+        }
+    }
+}
+
+TEST(DatabaseFailure, ExclusivelyLockedFileChangesNothing) {
+    TempFolder folder;
+    const std::string path = folder.File("spider.mdb");
+    {
+        Database filler(path);
+        FillStore(filler);
+    }
+    Database db(path);
+    db.SetLockWait(0ms);
+    {
+        RawDatabase locker(path);
+        ASSERT_TRUE(locker.Execute("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;"));
+        ExpectFailureRules(db);
+        ASSERT_TRUE(locker.Execute("COMMIT"));
+    }
+    ExpectStoreUnchanged(path);
+    // Once the other program lets go, the same object works again.
+    std::string fax = "1-555-000-0001";
+    EXPECT_TRUE(db.FaxExists(fax));
+    std::string other = "1-555-000-0002";
+    EXPECT_FALSE(db.FaxExists(other));
+}
+
+// Another program writing holds the file's write lock; reading goes on meanwhile.
+TEST_F(FailureTest, WriteLockedFileChangesNothingButStillAnswers) {
+    RawDatabase locker(path);
+    ASSERT_TRUE(locker.Execute("BEGIN IMMEDIATE"));
+
+    std::string fax = "1-555-000-0002";
+    std::string search = "s";
+    EXPECT_TRUE(db.AddFax(fax, "w", search, "l"));
+    std::string website = "www.other.com";
+    EXPECT_TRUE(db.AddWebsite(website));
+    std::string phrase = "other phrase";
+    EXPECT_TRUE(db.AddSearch(phrase));
+    std::string queued = "www.queued.com";
+    EXPECT_TRUE(db.DeleteWebsite(queued));
+    std::string stored = "stored phrase";
+    EXPECT_TRUE(db.DeleteSearch(stored));
+    EXPECT_TRUE(db.DeleteAllFaxes());
+    EXPECT_FALSE(db.DeleteAllWebsites());
+    EXPECT_TRUE(db.TakeWebsiteBatch().empty());
+
+    std::string present = "1-555-000-0001";
+    EXPECT_TRUE(db.FaxExists(present));
+    std::string absent = "1-555-000-0003";
+    EXPECT_FALSE(db.FaxExists(absent));
+    EXPECT_EQ(db.CountFaxes(), 1);
+    EXPECT_EQ(db.RecentFaxes(), (Strings{"1-555-000-0001 | Ohio"}));
+
+    ASSERT_TRUE(locker.Execute("COMMIT"));
+    ExpectStoreUnchanged(path);
+}
+
+// A program killed while writing leaves its log behind; a file created afterwards must not
+// receive that log's pages.
+TEST(DatabaseFailure, RecreatedFileIgnoresTheLogOfTheDeletedOne) {
+    TempFolder folder;
+    const std::string path = folder.File("spider.mdb");
+    ASSERT_TRUE(Database(path).EnsureExists());
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        Database writer(path);
+        for (int i = 0; i < 200; ++i) {
+            std::string website = "www.site" + std::to_string(i) + ".com";
+            writer.AddWebsite(website);
+        }
+        std::raise(SIGKILL);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(std::filesystem::exists(path + "-wal"));
+    ASSERT_GT(std::filesystem::file_size(path + "-wal"), 0U);
+    ASSERT_EQ(std::remove(path.c_str()), 0);
+
+    Database db(path);
+    EXPECT_TRUE(db.EnsureExists());
+    EXPECT_EQ(db.CountWebsites(), 0);
+    RawDatabase raw(path);
+    EXPECT_EQ(raw.Column("PRAGMA integrity_check"), (Strings{"ok"}));
+}
+
+} // namespace
+} // namespace tarnwick
