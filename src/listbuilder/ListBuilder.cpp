@@ -46,17 +46,12 @@ void ListBuilder::Form_Load() {
 
 void ListBuilder::QueryFirstPage() {
     harvest_.DeleteAllWebsites();
-    NavigateTo(FirstPageAddress(engineName_, searchTerms_));
-}
-
-void ListBuilder::NavigateTo(const std::string& address) {
-    pageAwaited_ = true;
-    browser_.Navigate(address);
+    browser_.Navigate(FirstPageAddress(engineName_, searchTerms_));
 }
 
 void ListBuilder::WebBrowser1_DocumentComplete() {
-    // Frames and repeated events of one page are skipped: only a requested page is read, once.
-    if (listFinished_ || !pageAwaited_ || readingBody_ || browser_.LocationURL().size() <= 8)
+    // Events from frames or repeated for one page are skipped while its body is being read.
+    if (listFinished_ || readingBody_ || browser_.LocationURL().size() <= 8)
         return;
     readingBody_ = true;
     QPointer<ListBuilder> self(this);
@@ -64,10 +59,9 @@ void ListBuilder::WebBrowser1_DocumentComplete() {
         if (!self)
             return;
         self->readingBody_ = false;
-        // A body that cannot be read leaves the page awaited, so a further event may retry.
+        // A body that cannot be read ignores the page; a further event may read it again.
         if (!bodyHtml || self->listFinished_)
             return;
-        self->pageAwaited_ = false;
         self->ExtractResultLinks(*bodyHtml);
     });
 }
@@ -87,7 +81,7 @@ void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
 void ListBuilder::QueryNextPage() {
     if (foundTotal_ < wantedResults_ && foundOnPage_ > 0) {
         pagePosition_ += engineName_ == "Yahoo" ? 20 : 100;
-        NavigateTo(NextPageAddress(engineName_, searchTerms_, pagePosition_));
+        browser_.Navigate(NextPageAddress(engineName_, searchTerms_, pagePosition_));
         return;
     }
     listFinished_ = true;

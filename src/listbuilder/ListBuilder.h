@@ -42,7 +42,6 @@ private:
     void QueryNextPage();
     void WebBrowser1_DocumentComplete();
     void ExtractResultLinks(const std::string& pageHtml);
-    void NavigateTo(const std::string& address);
     void SetText1(const QString& text);
 
     HarvestEngine& harvest_;
@@ -57,9 +56,7 @@ private:
     std::string foundText_;
     bool listFinished_ = false;
     QString text1_ = QStringLiteral("Status...");
-
-    // One extraction per result page: set when a page is requested, cleared once its body is read.
-    bool pageAwaited_ = false;
+    // Set while a page body is being read: further events of that page are skipped.
     bool readingBody_ = false;
 };
 
