@@ -1,0 +1,134 @@
+// The converter's fast forward scans against the slow literal versions, on generated
+// inputs built from the pieces that matter to them.
+#include "ReferenceScan.h"
+#include "text/HtmlScan.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+std::string Generate(std::mt19937& random, const std::vector<std::string>& pieces, int count) {
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::string result;
+    for (int i = 0; i < count; ++i) {
+        result += pieces[pick(random)];
+    }
+    return result;
+}
+
+std::string Show(const std::optional<bool>& compact) {
+    return compact ? (*compact ? "compact" : "long") : "end of input";
+}
+
+const std::vector<std::string> kRowPieces = {"<tr>",
+                                             "<TR>",
+                                             "<td>",
+                                             "<TD class=a>",
+                                             "<th>",
+                                             "</td>",
+                                             "</ t d>",
+                                             "</TD >",
+                                             "</tr>",
+                                             "</tr >",
+                                             "</table>",
+                                             "</TABLE>",
+                                             "<table>",
+                                             "<table b=1>",
+                                             "<p>",
+                                             "<P align=x>",
+                                             "<br>",
+                                             "<br/>",
+                                             "<BR x>",
+                                             "<pre>",
+                                             "<b>",
+                                             "a",
+                                             "Fax",
+                                             " ",
+                                             "\r\n",
+                                             "<",
+                                             ">",
+                                             "x<y",
+                                             "-",
+                                             "0123456789",
+                                             std::string(30, 'z')};
+
+TEST(RowLookAhead, AgreesWithTheLiteralRulesFromEveryRowTag) {
+    std::mt19937 random(20261208);
+    int decided = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const std::string html = Generate(random, kRowPieces, 5 + round % 60);
+        htmlscan::RowScanner scanner(html);
+        // In reading order, as the converter asks, so remembered results are reused.
+        for (std::size_t at = html.find('>'); at != std::string::npos; at = html.find('>', at + 1)) {
+            const auto fast = scanner.IsCompact(at + 1);
+            const auto slow = reference::RowIsCompact(html, at + 1);
+            ASSERT_EQ(Show(fast), Show(slow)) << "from " << at + 1 << " in\n" << html;
+            decided += slow.has_value() ? 1 : 0;
+        }
+    }
+    EXPECT_GT(decided, 10000);
+}
+
+TEST(RowLookAhead, AgreesInAnyOrderOfQuestions) {
+    std::mt19937 random(42);
+    for (int round = 0; round < 500; ++round) {
+        const std::string html = Generate(random, kRowPieces, 40);
+        std::vector<std::size_t> starts(html.size());
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            starts[i] = i;
+        }
+        std::shuffle(starts.begin(), starts.end(), random);
+        htmlscan::RowScanner scanner(html);
+        for (const std::size_t from : starts) {
+            ASSERT_EQ(Show(scanner.IsCompact(from)), Show(reference::RowIsCompact(html, from)))
+                << "from " << from << " in\n"
+                << html;
+        }
+    }
+}
+
+TEST(RowLookAhead, CountsAcrossRememberedPoints) {
+    // The second question starts inside the first row's first cell, so the first reuses
+    // what the second found and must add its own characters to it.
+    const std::string html =
+        "<tr><td>" + std::string(40, 'a') + "<tr><td>" + std::string(30, 'c') + "</td></tr>..";
+    htmlscan::RowScanner scanner(html);
+    const std::size_t inner = html.rfind("<tr>") + 4;
+    EXPECT_EQ(Show(scanner.IsCompact(inner)), "compact");
+    EXPECT_EQ(Show(scanner.IsCompact(4)), "long");
+    EXPECT_EQ(Show(reference::RowIsCompact(html, 4)), "long");
+}
+
+const std::vector<std::string> kCommentPieces = {"-", "--", " ",  ">",  "-->", "-- >", "- ->",
+                                                 "a", "<",  "\t", "->", "!",   "--\t>"};
+
+TEST(CommentEnd, AgreesWithTheLiteralRulesFromEveryStart) {
+    std::mt19937 random(7);
+    int closed = 0;
+    for (int round = 0; round < 2000; ++round) {
+        const std::string html = Generate(random, kCommentPieces, 1 + round % 30);
+        for (std::size_t from = 0; from < html.size(); ++from) {
+            const std::size_t slow = reference::CommentEnd(html, from);
+            ASSERT_EQ(htmlscan::FindCommentEnd(html, from), slow) << "from " << from << " in\n" << html;
+            closed += slow != std::string::npos ? 1 : 0;
+        }
+    }
+    EXPECT_GT(closed, 10000);
+}
+
+TEST(CommentEnd, ClosingForms) {
+    EXPECT_EQ(htmlscan::FindCommentEnd("- a -->x", 0), 6U);
+    EXPECT_EQ(htmlscan::FindCommentEnd("-- >x", 0), 3U);
+    EXPECT_EQ(htmlscan::FindCommentEnd("- - >x", 0), 4U);
+    EXPECT_EQ(htmlscan::FindCommentEnd("->x-->", 0), 5U);
+    EXPECT_EQ(htmlscan::FindCommentEnd("--\t>", 0), htmlscan::npos);
+    EXPECT_EQ(htmlscan::FindCommentEnd("- a ->", 0), htmlscan::npos);
+}
+
+} // namespace
+} // namespace tarnwick
