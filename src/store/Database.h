@@ -44,7 +44,8 @@ public:
     std::string FirstQueuedWebsite();            // the oldest queued website, not removed; "" when none
     std::vector<std::string> AllFaxes();         // every fax in insertion order
 
-    // How long an operation waits for a lock held by another program before it gives up.
+    // How long an operation waits for a lock held by another program before it gives up; 50 ms
+    // unless set, kept short because the operations run on the user-interface thread.
     void SetLockWait(std::chrono::milliseconds wait);
 
 private:
@@ -53,7 +54,7 @@ private:
     void Forget();
 
     std::string path_;
-    std::chrono::milliseconds lockWait_{200};
+    std::chrono::milliseconds lockWait_{50};
     std::unique_ptr<sqlite::Connection> connection_;
     std::uint64_t fileDevice_ = 0;
     std::uint64_t fileInode_ = 0;

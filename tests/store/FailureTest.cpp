@@ -2,13 +2,13 @@
 // fail loudly, never loses what is stored and is never recreated by a record operation.
 #include "StoreTestSupport.h"
 #include "store/Database.h"
-#include "store/Files.h"
 
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tarnwick {
@@ -219,6 +219,22 @@ TEST_F(FailureTest, WriteLockedFileChangesNothingButStillAnswers) {
 
     ASSERT_TRUE(locker.Execute("COMMIT"));
     ExpectStoreUnchanged(path);
+}
+
+// A lock let go within the wait costs nothing: the record is stored once the lock is free.
+TEST_F(FailureTest, ShortLockIsWaitedFor) {
+    db.SetLockWait(10s);
+    RawDatabase locker(path);
+    ASSERT_TRUE(locker.Execute("BEGIN IMMEDIATE"));
+    std::thread release([&locker] {
+        std::this_thread::sleep_for(50ms);
+        locker.Execute("COMMIT");
+    });
+    std::string fax = "1-555-000-0002";
+    std::string search = "s";
+    db.AddFax(fax, "w", search, "l");
+    release.join();
+    EXPECT_EQ(db.AllFaxes(), (Strings{"1-555-000-0001", "1-555-000-0002"}));
 }
 
 // A program killed while writing leaves its log behind; a file created afterwards must not
