@@ -230,6 +230,26 @@ TEST_F(DatabaseTest, ValuesWithApostrophesAreStoredFoundAndDeleted) {
     EXPECT_EQ(db.CountFaxes(), 1);
 }
 
+// Text is single bytes; bytes above 127 are not valid UTF-8 and must come back unchanged.
+TEST_F(DatabaseTest, SingleByteTextComesBackByteForByte) {
+    const std::string phrases[] = {"caf\xE9 fax", "\x80\x9F\xFF", std::string("nul\0inside", 10)};
+    for (const auto& original : phrases) {
+        std::string phrase = original;
+        db.AddSearch(phrase);
+    }
+    EXPECT_EQ(db.Searches(), (Strings(std::begin(phrases), std::end(phrases))));
+    std::string fax = "1-555-000-0000";
+    std::string search = "caf\xE9";
+    db.AddFax(fax, "www.caf\xE9.com", search,
+              "Qu\xE9"
+              "bec");
+    EXPECT_EQ(db.RecentFaxes(), (Strings{"1-555-000-0000 | Qu\xE9"
+                                         "bec"}));
+    std::string toDelete = "caf\xE9 fax";
+    db.DeleteSearch(toDelete);
+    EXPECT_EQ(db.Searches().size(), 2U);
+}
+
 TEST_F(DatabaseTest, TakeWebsiteBatchMovesTheNewestTwentyOldestFirst) {
     struct Case {
         int queued;
