@@ -8,6 +8,8 @@ namespace tarnwick::htmlscan {
 namespace {
 
 constexpr std::int64_t kCompactLimit = 65;
+// Scans up to this many characters are cheap to repeat and are not remembered.
+constexpr std::size_t kRememberedLength = 128;
 
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -96,11 +98,11 @@ std::optional<bool> RowScanner::IsCompact(std::size_t from) {
     std::int64_t breaks = 0;
 
     // Continues from a remembered point with what its scan came to.
-    const auto resume = [&](const Outcome& outcome) {
+    const auto resume = [&](const Outcome& outcome, std::size_t at) {
         if (outcome.added >= kCompactLimit) {
             ++breaks;
         }
-        return Finish(outcome.ending, counted + outcome.added, breaks);
+        return Finish(outcome.ending, counted + outcome.added, breaks, at - from);
     };
     // Reads a tag from the "<" at k up to its ">"; false when the input runs out first.
     const auto readTag = [&](std::size_t& k, std::string_view& tag) {
@@ -120,8 +122,8 @@ std::optional<bool> RowScanner::IsCompact(std::size_t from) {
     for (;;) {
         if (html_[k] == '<') {
             const std::size_t key = k * 2;
-            if (const auto it = known_.find(key); it != known_.end()) {
-                return resume(it->second);
+            if (const auto outcome = Known(key)) {
+                return resume(*outcome, k);
             }
             visits_.push_back({key, counted, breaks});
             if (!readTag(k, tag)) {
@@ -130,10 +132,10 @@ std::optional<bool> RowScanner::IsCompact(std::size_t from) {
             kind = Classify(tag);
         }
         if (kind == TagKind::RowEnd) {
-            return Finish(Ending::RowEnd, counted, breaks);
+            return Finish(Ending::RowEnd, counted, breaks, k - from);
         }
         if (kind == TagKind::NestedTable) {
-            return Finish(Ending::NestedTable, counted, breaks);
+            return Finish(Ending::NestedTable, counted, breaks, k - from);
         }
         if (kind == TagKind::Cell) {
             for (;;) {
@@ -145,8 +147,8 @@ std::optional<bool> RowScanner::IsCompact(std::size_t from) {
                     continue;
                 }
                 const std::size_t key = k * 2 + 1;
-                if (const auto it = known_.find(key); it != known_.end()) {
-                    return resume(it->second);
+                if (const auto outcome = Known(key)) {
+                    return resume(*outcome, k);
                 }
                 visits_.push_back({key, counted, breaks});
                 if (!readTag(k, tag)) {
@@ -168,11 +170,28 @@ std::optional<bool> RowScanner::IsCompact(std::size_t from) {
     }
 }
 
-bool RowScanner::Finish(Ending ending, std::int64_t counted, std::int64_t breaks) {
-    for (const Visit& visit : visits_) {
-        const std::int64_t added =
-            breaks > visit.breaks ? kCompactLimit : std::min(kCompactLimit, counted - visit.counted);
-        known_[visit.key] = Outcome{ending, static_cast<std::uint8_t>(added)};
+std::optional<RowScanner::Outcome> RowScanner::Known(std::size_t key) const {
+    if (key >= known_.size() || known_[key] == 0) {
+        return std::nullopt;
+    }
+    const int code = known_[key] - 1;
+    if (code > kCompactLimit) {
+        return Outcome{Ending::NestedTable, code - kCompactLimit - 1};
+    }
+    return Outcome{Ending::RowEnd, code};
+}
+
+bool RowScanner::Finish(Ending ending, std::int64_t counted, std::int64_t breaks, std::size_t length) {
+    if (length > kRememberedLength) {
+        if (known_.empty()) {
+            known_.resize(html_.size() * 2);
+        }
+        for (const Visit& visit : visits_) {
+            const std::int64_t added =
+                breaks > visit.breaks ? kCompactLimit : std::min(kCompactLimit, counted - visit.counted);
+            const std::int64_t code = 1 + added + (ending == Ending::NestedTable ? kCompactLimit + 1 : 0);
+            known_[visit.key] = static_cast<std::uint8_t>(code);
+        }
     }
     return ending == Ending::RowEnd && breaks == 0 && counted < kCompactLimit;
 }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tarnwick::htmlscan {
@@ -19,8 +18,9 @@ inline constexpr std::size_t npos = std::string_view::npos;
 std::size_t FindCommentEnd(std::string_view html, std::size_t from);
 
 // Decides whether a table row is short enough to put its cells on one line, by reading
-// ahead from the character after the row's tag. Results are remembered per tag position,
-// so a page with many rows is read ahead in time linear in its length.
+// ahead from the character after the row's tag. What a long read-ahead found is
+// remembered per tag position, so rows that all read ahead over the same stretch of the
+// page cost time linear in its length.
 class RowScanner final {
 public:
     explicit RowScanner(std::string_view html)
@@ -31,11 +31,11 @@ public:
 
 private:
     enum class Ending : std::uint8_t { RowEnd, NestedTable };
-    // What the rest of a scan from a remembered point comes to: how it ends and how many
-    // characters it counts (65 stands for "65 or more, or a paragraph or line break").
+    // How the scan from a tag position onwards ends, and how many characters it counts
+    // (65 stands for "65 or more, or a paragraph or line break").
     struct Outcome {
         Ending ending = Ending::RowEnd;
-        std::uint8_t added = 0;
+        std::int64_t added = 0;
     };
     struct Visit {
         std::size_t key = 0;
@@ -43,10 +43,13 @@ private:
         std::int64_t breaks = 0;
     };
 
-    bool Finish(Ending ending, std::int64_t counted, std::int64_t breaks);
+    std::optional<Outcome> Known(std::size_t key) const;
+    bool Finish(Ending ending, std::int64_t counted, std::int64_t breaks, std::size_t length);
 
     std::string_view html_;
-    std::unordered_map<std::size_t, Outcome> known_;
+    // One byte per tag position and reading mode (outside or inside a cell), filled only
+    // once some scan has been long: 0 unknown, else the encoded outcome.
+    std::vector<std::uint8_t> known_;
     std::vector<Visit> visits_;
 };
 

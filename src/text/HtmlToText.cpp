@@ -146,10 +146,45 @@ private:
     bool cellStarted_ = false;
 };
 
+// Characters that are copied as they are, one column each: everything above the space
+// except those with rules of their own.
+constexpr std::array<bool, 256> kPlain = [] {
+    std::array<bool, 256> plain{};
+    for (std::size_t code = 33; code < plain.size(); ++code) {
+        plain[code] = code != '<' && code != '-' && code != '&';
+    }
+    return plain;
+}();
+
+bool IsPlain(char c) {
+    return kPlain[static_cast<unsigned char>(c)];
+}
+
 std::string Converter::Run() {
-    for (std::size_t i = 0; i < html_.size(); ++i) {
-        const bool goesOn = html_[i] == '<' && !inComment_ ? ReadTag(i) : Text(i);
-        if (!goesOn) {
+    const std::size_t size = html_.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        const char c = html_[i];
+        if (c == '<' && !inComment_) {
+            if (!ReadTag(i)) {
+                break;
+            }
+        } else if (!inBody_) {
+            // Nothing before the body is text; only the next tag matters.
+            const std::size_t next = html_.find('<', i + 1);
+            i = (next == std::string_view::npos ? size : next) - 1;
+        } else if (IsPlain(c)) {
+            std::size_t end = i + 1;
+            while (end < size && IsPlain(html_[end])) {
+                ++end;
+            }
+            textSeen_ = true;
+            if (!Hidden()) {
+                output_.append(html_.substr(i, end - i));
+                column_ += static_cast<std::int64_t>(end - i);
+                Emitted();
+            }
+            i = end - 1;
+        } else if (!Text(i)) {
             break;
         }
     }
@@ -158,20 +193,20 @@ std::string Converter::Run() {
 
 bool Converter::ReadTag(std::size_t& i) {
     const std::size_t open = i;
-    std::size_t p = i + 1;
-    for (;;) {
+    if (open + 1 >= last_) {
+        return false;
+    }
+    std::size_t p = 0;
+    if (open + 3 < last_ && html_.compare(open + 1, 3, "!--") == 0) {
+        // A comment opener ends the tag at once, on the character after it.
+        p = open + 4;
+    } else {
+        p = html_.find('>', open + 1);
         if (p >= last_) {
             return false;
         }
-        if (html_[p] == '>') {
-            if (static_cast<unsigned char>(html_[p + 1]) < 32) {
-                lastWasSpace_ = true;
-            }
-            break;
-        }
-        ++p;
-        if (p - open == 4 && html_.substr(open + 1, 3) == "!--") {
-            break;
+        if (static_cast<unsigned char>(html_[p + 1]) < 32) {
+            lastWasSpace_ = true;
         }
     }
     const std::string_view raw = html_.substr(open + 1, p - open - 1);

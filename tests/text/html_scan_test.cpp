@@ -61,7 +61,7 @@ TEST(RowLookAhead, AgreesWithTheLiteralRulesFromEveryRowTag) {
     std::mt19937 random(20261208);
     int decided = 0;
     for (int round = 0; round < 3000; ++round) {
-        const std::string html = Generate(random, kRowPieces, 5 + round % 60);
+        const std::string html = Generate(random, kRowPieces, 5 + round % 120);
         htmlscan::RowScanner scanner(html);
         // In reading order, as the converter asks, so remembered results are reused.
         for (std::size_t at = html.find('>'); at != std::string::npos; at = html.find('>', at + 1)) {
@@ -77,7 +77,7 @@ TEST(RowLookAhead, AgreesWithTheLiteralRulesFromEveryRowTag) {
 TEST(RowLookAhead, AgreesInAnyOrderOfQuestions) {
     std::mt19937 random(42);
     for (int round = 0; round < 500; ++round) {
-        const std::string html = Generate(random, kRowPieces, 40);
+        const std::string html = Generate(random, kRowPieces, 80);
         std::vector<std::size_t> starts(html.size());
         for (std::size_t i = 0; i < starts.size(); ++i) {
             starts[i] = i;
@@ -93,10 +93,15 @@ TEST(RowLookAhead, AgreesInAnyOrderOfQuestions) {
 }
 
 TEST(RowLookAhead, CountsAcrossRememberedPoints) {
-    // The second question starts inside the first row's first cell, so the first reuses
-    // what the second found and must add its own characters to it.
+    // The second question starts inside the first row's first cell and reads ahead far
+    // enough to be remembered; the first reuses what it found and must add its own
+    // characters to it.
+    std::string tags;
+    for (int i = 0; i < 50; ++i) {
+        tags += "<b>";
+    }
     const std::string html =
-        "<tr><td>" + std::string(40, 'a') + "<tr><td>" + std::string(30, 'c') + "</td></tr>..";
+        "<tr><td>" + std::string(40, 'a') + "<tr>" + tags + "<td>" + std::string(30, 'c') + "</td></tr>..";
     htmlscan::RowScanner scanner(html);
     const std::size_t inner = html.rfind("<tr>") + 4;
     EXPECT_EQ(Show(scanner.IsCompact(inner)), "compact");
