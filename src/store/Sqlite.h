@@ -36,7 +36,6 @@ public:
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
 
-    bool Valid() const { return stmt_ != nullptr; }
     bool Bind(int index, std::string_view text);
     int Step(); // SQLITE_ROW, SQLITE_DONE or an error code
     bool RunToEnd();
@@ -47,7 +46,8 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-// One open database file. Statements are prepared once and kept while the connection lives.
+// One open database file. Statements are prepared once and kept while the connection lives,
+// keyed by the address of their text, which is always a constant.
 class Connection final {
 public:
     // Opens an existing file only (never creates it); nullptr on failure.
@@ -61,7 +61,6 @@ public:
 
     Query Prepare(const char* sql);
     bool Execute(const char* sql); // runs a statement text without parameters, possibly several
-    sqlite3* Handle() const { return db_; }
 
 private:
     explicit Connection(sqlite3* db)
