@@ -72,6 +72,9 @@ BuilderHarness::BuilderHarness() {
     engine = std::make_unique<HarvestEngine>(
         EngineServices{*database, appFolder, sounds, prompts, settings,
                        [this](const std::string& host) { return resolve(host); }});
+    // Ticks of 10 ms: a silent download is given up after 0.2 s.
+    engine->SetTickInterval(10);
+    engine->SetTimeouts(20, 100);
     launcher = std::make_unique<FakeLauncher>(*engine);
     engine->SetListBuilder(launcher.get());
     engine->LoadRunState();

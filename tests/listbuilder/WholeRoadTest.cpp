@@ -1,0 +1,136 @@
+// The whole road without a web engine: phrases, result pages from a fake browser that link into
+// the fixture web, the crawl of the queued websites, and the numbers stored at the end.
+#include "BuilderHarness.h"
+#include "FixtureWeb.h"
+#include "text/AreaCode.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <sqlite3.h>
+
+namespace tarnwick::testing {
+namespace {
+
+const std::string kGoogle =
+    "http://www.google.com/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
+
+struct StoredFax {
+    std::string fax;
+    std::string website;
+    std::string search;
+    std::string location;
+};
+
+std::vector<StoredFax> StoredFaxes(const std::string& databasePath) {
+    std::vector<StoredFax> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(databasePath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT fax, website, search, location FROM faxes ORDER BY rowid", -1,
+                               &statement, nullptr) == SQLITE_OK) {
+            auto column = [&](int c) {
+                const unsigned char* text = sqlite3_column_text(statement, c);
+                return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+            };
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                rows.push_back({column(0), column(1), column(2), column(3)});
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+std::string Location(std::string number) {
+    return AreaCodeLocation(number);
+}
+
+class WholeRoad : public ::testing::Test {
+protected:
+    WholeRoad() {
+        const quint16 port = web.Port();
+        h.resolve = [port](const std::string&) { return Endpoint{QStringLiteral("127.0.0.1"), port}; };
+    }
+
+    // Serves one result page of the phrase and, per result, a small site: an index page linking to a
+    // contact page, each with its own number. Nothing links back, so the crawl comes to an end.
+    void ServePhrase(const std::string& phrase, const std::string& stem, const std::string& areaCode,
+                     int sites) {
+        std::vector<std::string> domains = Domains(stem, 0, sites);
+        h.launcher->pages[kGoogle + "0&sa=N&q=" + phrase + "+fax"] = ResultPage(domains);
+        for (int i = 0; i < sites; ++i) {
+            const std::string& host = domains[static_cast<std::size_t>(i)];
+            const std::string index = "555-01" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+            const std::string contact = "555-02" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+            web.SetPage(host, "/",
+                        "<html><body><h1>" + host + "</h1>\n<p>Fax: (" + areaCode + ") " + index +
+                            "</p>\n<a href=\"http://" + host + "/contact.html\">Contact</a>\n</body></html>");
+            web.SetPage(host, "/contact.html",
+                        "<html><body>\n<p>Call us or send a fax to " + areaCode + "-" + contact +
+                            "</p>\n</body></html>");
+            pages["1-" + areaCode + "-" + index] = {phrase, host + "/"};
+            pages["1-" + areaCode + "-" + contact] = {phrase, host + "/contact.html"};
+        }
+    }
+
+    bool Requested(const std::string& website) const {
+        const std::size_t slash = website.find('/');
+        return web.WasRequested(website.substr(0, slash), website.substr(slash));
+    }
+
+    test::FixtureWeb web;
+    BuilderHarness h;
+    std::map<std::string, std::pair<std::string, std::string>> pages; // number -> phrase, website
+};
+
+TEST_F(WholeRoad, TwoPhrasesInARowFromResultPagesToStoredNumbers) {
+    ServePhrase("dentists", "alpha", "212", 40);
+    ServePhrase("plumbers", "beta", "415", 25);
+    h.engine->options().chkAuto = true;
+    h.Start({"dentists", "plumbers"}, 0, 0);
+
+    // The first phrase's queue runs dry, the second phrase is listed and harvested to its end.
+    ASSERT_TRUE(BuilderHarness::RunUntil([this] {
+        return h.launcher->unloadRequests == 2 && !h.engine->harvesting() &&
+               h.engine->StatusText(3) == "Try a different search";
+    })) << "builders loaded "
+        << h.launcher->loadedPhrases.size() << ", unloads asked " << h.launcher->unloadRequests
+        << ", harvesting " << h.engine->harvesting() << ", panels '" << h.engine->StatusText(1) << "' '"
+        << h.engine->StatusText(2) << "' '" << h.engine->StatusText(3) << "', requests "
+        << web.RequestCount();
+    EXPECT_EQ(h.launcher->loadedPhrases, (std::vector<std::string>{"dentists", "plumbers"}));
+    EXPECT_EQ(
+        h.launcher->navigations,
+        (std::vector<std::string>{kGoogle + "0&sa=N&q=dentists+fax", kGoogle + "100&sa=N&q=dentists+fax",
+                                  kGoogle + "0&sa=N&q=plumbers+fax", kGoogle + "100&sa=N&q=plumbers+fax"}));
+    EXPECT_EQ(h.database->Searches(), std::vector<std::string>{"plumbers"});
+
+    // Every number stored belongs to a page the crawl fetched, once, under its own phrase,
+    // website and region; both phrases brought numbers.
+    const std::vector<StoredFax> stored = StoredFaxes(h.folder.path().toStdString() + "/spider.mdb");
+    std::set<std::string> seen;
+    std::map<std::string, int> perPhrase;
+    for (const StoredFax& row : stored) {
+        SCOPED_TRACE(row.fax);
+        EXPECT_TRUE(seen.insert(row.fax).second);
+        const auto page = pages.find(row.fax);
+        ASSERT_NE(page, pages.end());
+        EXPECT_EQ(row.search, page->second.first);
+        EXPECT_EQ(row.website, page->second.second);
+        EXPECT_TRUE(Requested(row.website));
+        EXPECT_EQ(row.location, Location(row.fax));
+        EXPECT_NE(row.location, "Unknown/International");
+        ++perPhrase[row.search];
+    }
+    EXPECT_GT(perPhrase["dentists"], 0);
+    EXPECT_GT(perPhrase["plumbers"], 0);
+    EXPECT_EQ(h.engine->FaxesFoundCount(), static_cast<std::int32_t>(stored.size()));
+    // Result domains only ever reach the crawl through the queue: no engine host was asked for.
+    for (const test::RecordedRequest& request : web.Requests())
+        EXPECT_TRUE(request.host.starts_with("alpha") || request.host.starts_with("beta")) << request.host;
+}
+
+} // namespace
+} // namespace tarnwick::testing
