@@ -393,6 +393,12 @@ std::string RtfToHtml(const RtfDocument& document) {
         const RtfParagraph& paragraph = paragraphs[i];
         if (i + 1 == paragraphs.size() && i > 0 && paragraph.runs.empty())
             break; // nothing follows the last paragraph mark
+        if (paragraph.runs.empty()) {
+            // A blank line: the break gives it a line's height, and the Qt-specific property stops
+            // Qt's rich-text view from dropping it; other renderers ignore the property.
+            html += "<p style=\"" + ParagraphStyle(paragraph) + " -qt-paragraph-type:empty;\"><br /></p>\n";
+            continue;
+        }
         html += "<p style=\"" + ParagraphStyle(paragraph) + "\">";
         for (const RtfRun& run : paragraph.runs) {
             html += "<span style=\"font-size:" + PointSize(run.halfPoints) + ";";

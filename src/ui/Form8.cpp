@@ -26,6 +26,7 @@ Form8::Form8(SettingsStore& settings, std::string appFolder, QWidget* parent)
     rtf1_->setObjectName(QStringLiteral("rtf1"));
     rtf1_->setReadOnly(true);
     rtf1_->setGeometry(TwipsRect(*this, 0, 0, 10275, 7515));
+    rtf1_->setTabStopDistance(TwipsToPx(*this, 720)); // RTF's default tab stops, half an inch apart
     Check1_ = new QCheckBox(QStringLiteral("Show at Startup"), this);
     Check1_->setObjectName(QStringLiteral("Check1"));
     Check1_->setGeometry(TwipsRect(*this, 60, 7620, 1995, 255));

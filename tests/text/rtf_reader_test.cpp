@@ -138,6 +138,14 @@ TEST(RtfHtml, EscapesMarkupAndWritesOnlyAscii) {
     EXPECT_NE(html.find("&lt;=&gt;"), std::string::npos);
 }
 
+TEST(RtfHtml, BlankLinesStayBlankLines) {
+    const std::string html = RtfToHtml(ReadRtf(R"({\rtf1 a\par\par b\par})"));
+    const auto blank = html.find("-qt-paragraph-type:empty;\"><br /></p>");
+    ASSERT_NE(blank, std::string::npos);
+    EXPECT_LT(html.find(">a</span>"), blank);
+    EXPECT_GT(html.find(">b</span>"), blank);
+}
+
 TEST(RtfHtml, CarriesFormatAndParagraphs) {
     const std::string html =
         RtfToHtml(ReadRtf(R"({\rtf1\qc{\b\fs29 T}\par\pard\li1440 {\i\ul x}\line y\par})"));

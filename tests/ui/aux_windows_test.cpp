@@ -148,7 +148,9 @@ TEST_F(AuxWindowsTest, HelpWindowShowsGuideStaysOnTopAndStoresShowAtStartup) {
     const QString text = help->rtf1().toPlainText();
     EXPECT_TRUE(text.startsWith(QStringLiteral("Tarnwick 2.0 \u2014 User Guide")))
         << text.left(80).toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("Where your data lives")));
+    EXPECT_TRUE(text.contains(QStringLiteral("public web\n\nWhat Tarnwick does\nTarnwick builds")))
+        << text.left(200).toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Start\tBegins a harvest")));
     EXPECT_TRUE(help->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(help->Check1().isChecked()); // "showHelp" defaults to "1"
 
