@@ -125,7 +125,8 @@ bool SkinEngine::Apply() {
 
 void SkinEngine::Release() {
     if (saved_ && qApp != nullptr) {
-        QApplication::setStyle(QStyleFactory::create(saved_->styleName));
+        if (QStyle* style = QStyleFactory::create(saved_->styleName))
+            QApplication::setStyle(style);
         QApplication::setPalette(saved_->palette);
     }
     saved_.reset();
