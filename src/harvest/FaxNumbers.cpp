@@ -6,6 +6,8 @@
 #include "text/HtmlToText.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -25,16 +27,65 @@ bool IsFax(char f, char a, char x) {
     return (f | 0x20) == 'f' && (a | 0x20) == 'a' && (x | 0x20) == 'x';
 }
 
+// Pages are searched eight bytes at a time: a word is only looked at byte by byte when one of
+// its bytes may be the one sought (the test can give false alarms, never miss one).
+constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+
+std::uint64_t LoadWord(const char* bytes) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+bool MayHoldByte(std::uint64_t word, unsigned char byte) {
+    const std::uint64_t v = word ^ (kEveryByte * byte);
+    return ((v - kEveryByte) & ~v & (kEveryByte * 0x80)) != 0;
+}
+
 std::size_t FindFax(std::string_view text, std::size_t from) {
-    if (text.size() < 3) {
-        return npos;
+    const char* bytes = text.data();
+    std::size_t i = from;
+    for (; i + 10 <= text.size(); i += 8) {
+        if (MayHoldByte(LoadWord(bytes + i) | (kEveryByte * 0x20), 'f')) {
+            for (std::size_t j = i; j < i + 8; ++j) {
+                if (IsFax(bytes[j], bytes[j + 1], bytes[j + 2])) {
+                    return j;
+                }
+            }
+        }
     }
-    for (std::size_t i = from; i + 2 < text.size(); ++i) {
-        if ((text[i] | 0x20) == 'f' && IsFax(text[i], text[i + 1], text[i + 2])) {
+    for (; i + 2 < text.size(); ++i) {
+        if (IsFax(bytes[i], bytes[i + 1], bytes[i + 2])) {
             return i;
         }
     }
     return npos;
+}
+
+// The page with every CR and every LF removed.
+std::string RemoveLineEnds(std::string_view page) {
+    std::string flat;
+    flat.reserve(page.size());
+    const char* bytes = page.data();
+    std::size_t kept = 0;
+    const auto dropLineEnds = [&](std::size_t from, std::size_t to) {
+        for (std::size_t j = from; j < to; ++j) {
+            if (bytes[j] == '\r' || bytes[j] == '\n') {
+                flat.append(bytes + kept, j - kept);
+                kept = j + 1;
+            }
+        }
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= page.size(); i += 8) {
+        const std::uint64_t word = LoadWord(bytes + i);
+        if (MayHoldByte(word, '\r') || MayHoldByte(word, '\n')) {
+            dropLineEnds(i, i + 8);
+        }
+    }
+    dropLineEnds(i, page.size());
+    flat.append(bytes + kept, page.size() - kept);
+    return flat;
 }
 
 bool IsAsciiLetter(char c) {
@@ -272,18 +323,23 @@ bool IsNorthAmericanNumber(std::string& number) {
 std::vector<FoundFax> ScanFaxNumbers(const std::string& pageText, bool allowInternational) {
     std::vector<FoundFax> found;
     const std::string_view text = pageText;
+    // Only lines holding "fax" are read; the escapes decoded first neither form nor break one.
     std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\r', start);
+    for (std::size_t hit = FindFax(text, start); hit != npos; hit = FindFax(text, start)) {
+        std::size_t lineStart = start;
+        const std::size_t lineEndBefore = text.rfind('\r', hit);
+        if (lineEndBefore != npos && lineEndBefore >= start) {
+            lineStart = lineEndBefore + 1;
+            if (text[lineStart] == '\n') {
+                ++lineStart;
+            }
+        }
+        std::size_t end = text.find('\r', hit);
         if (end == npos) {
             end = text.size();
         }
-        const std::string_view line = text.substr(start, end - start);
-        // The escapes decoded first neither form nor break a "fax", so other lines are skipped.
-        if (FindFax(line, 0) != npos) {
-            const std::string decoded = DecodeLineEscapes(line);
-            FaxLine(decoded).Scan(allowInternational, found);
-        }
+        const std::string decoded = DecodeLineEscapes(text.substr(lineStart, end - lineStart));
+        FaxLine(decoded).Scan(allowInternational, found);
         start = end + 1;
         if (start < text.size() && text[start] == '\n') {
             ++start;
@@ -293,14 +349,7 @@ std::vector<FoundFax> ScanFaxNumbers(const std::string& pageText, bool allowInte
 }
 
 std::vector<FoundFax> FindFaxNumbersInPage(const std::string& page, bool allowInternational) {
-    std::string flat(page.size(), '\0');
-    std::size_t kept = 0;
-    for (const char c : page) {
-        flat[kept] = c;
-        kept += static_cast<std::size_t>(c != '\r' && c != '\n');
-    }
-    flat.resize(kept);
-
+    const std::string flat = RemoveLineEnds(page);
     std::string prepared;
     prepared.reserve(flat.size() + flat.size() / 32);
     std::size_t done = 0;
