@@ -5,8 +5,10 @@
 #include "text/AreaCode.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 #include <set>
 #include <sqlite3.h>
 
@@ -130,6 +132,52 @@ TEST_F(WholeRoad, TwoPhrasesInARowFromResultPagesToStoredNumbers) {
     // Result domains only ever reach the crawl through the queue: no engine host was asked for.
     for (const test::RecordedRequest& request : web.Requests())
         EXPECT_TRUE(request.host.starts_with("alpha") || request.host.starts_with("beta")) << request.host;
+}
+
+TEST_F(WholeRoad, AutoAdvanceAfterTheChosenNumberOfWebsitesListsTheNextPhrase) {
+    // The first phrase's sites never end: every page links to one more page of its site. Forty
+    // results keep the queue from running dry while the first ten downloads start.
+    web.SetGenerator([](const std::string& host, const std::string& path) -> std::optional<std::string> {
+        if (!host.starts_with("gamma"))
+            return std::nullopt;
+        const int depth = path == "/" ? 0 : std::atoi(path.c_str() + 2);
+        return test::FixtureWeb::OkResponse("<html><body>\n<a href=\"http://" + host + "/p" +
+                                            std::to_string(depth + 1) + ".html\">More</a>\n</body></html>");
+    });
+    h.launcher->pages[kGoogle + "0&sa=N&q=endless+fax"] = ResultPage(Domains("gamma", 0, 40));
+    ServePhrase("roofers", "delta", "303", 25);
+    h.engine->options().chkAuto = true;
+    h.engine->SetAdvanceIndex(0);
+    ASSERT_EQ(h.engine->AdvanceAfter(), 1000);
+    h.Start({"endless", "roofers"}, 0, 0);
+
+    ASSERT_TRUE(BuilderHarness::RunUntil(
+        [this] {
+            return h.launcher->unloadRequests == 2 && !h.engine->harvesting() &&
+                   h.engine->StatusText(3) == "Try a different search";
+        },
+        120000))
+        << "builders loaded " << h.launcher->loadedPhrases.size() << ", requests " << web.RequestCount();
+    EXPECT_EQ(h.launcher->loadedPhrases, (std::vector<std::string>{"endless", "roofers"}));
+    EXPECT_EQ(h.database->Searches(), std::vector<std::string>{"roofers"});
+
+    // 1,000 takes fetch; the 1,001st advances. Downloads in flight at that moment may be cut
+    // before their request went out.
+    std::size_t endless = 0;
+    for (const test::RecordedRequest& request : web.Requests())
+        endless += request.host.starts_with("gamma") ? 1 : 0;
+    EXPECT_LE(endless, 1000u);
+    EXPECT_GE(endless, 990u);
+
+    const std::vector<StoredFax> stored = StoredFaxes(h.folder.path().toStdString() + "/spider.mdb");
+    EXPECT_FALSE(stored.empty());
+    for (const StoredFax& row : stored) {
+        SCOPED_TRACE(row.fax);
+        EXPECT_EQ(row.search, "roofers");
+        const auto page = pages.find(row.fax);
+        ASSERT_NE(page, pages.end());
+        EXPECT_EQ(row.website, page->second.second);
+    }
 }
 
 } // namespace
