@@ -1,0 +1,6 @@
+# The crawl rules on arbitrary bytes: the link of a line, link and address normalisation, and
+# the fax-number search of a page.
+tarnwick_fuzzer(fuzz_crawlrules_link tarnwick_crawlrules)
+tarnwick_fuzzer(fuzz_crawlrules_normalise tarnwick_crawlrules)
+tarnwick_fuzzer(fuzz_crawlrules_fax tarnwick_crawlrules)
+set_target_properties(fuzz_crawlrules_link fuzz_crawlrules_normalise fuzz_crawlrules_fax PROPERTIES AUTOMOC OFF)
