@@ -11,27 +11,6 @@ constexpr std::int64_t kCompactLimit = 65;
 // Scans up to this many characters are cheap to repeat and are not remembered.
 constexpr std::size_t kRememberedLength = 128;
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// `word` is given in capitals.
-bool StartsWithNoCase(std::string_view text, std::string_view word) {
-    if (text.size() < word.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (Upper(text[i]) != word[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool EqualsNoCase(std::string_view text, std::string_view word) {
-    return text.size() == word.size() && StartsWithNoCase(text, word);
-}
-
 enum class TagKind { Other, RowEnd, NestedTable, Cell };
 
 TagKind Classify(std::string_view tag) {

@@ -12,6 +12,28 @@ namespace tarnwick::htmlscan {
 
 inline constexpr std::size_t npos = std::string_view::npos;
 
+// Letter case in tags and names is ASCII letter case.
+inline char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// `word` is given in capitals.
+inline bool StartsWithNoCase(std::string_view text, std::string_view word) {
+    if (text.size() < word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (Upper(text[i]) != word[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+inline bool EqualsNoCase(std::string_view text, std::string_view word) {
+    return text.size() == word.size() && StartsWithNoCase(text, word);
+}
+
 // Index of the ">" that closes a comment whose closing scan starts at `from`: the first
 // ">" at which the text from `from` on, with its spaces removed, ends in "-->". npos when
 // the input ends first.

@@ -12,33 +12,17 @@ namespace tarnwick {
 
 namespace {
 
+using htmlscan::EqualsNoCase;
+using htmlscan::StartsWithNoCase;
+using htmlscan::Upper;
+
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr std::string_view kParagraph = "\r\n\r\n";
 constexpr std::int64_t kLineLength = 75;
 constexpr char kBullet = '\x95';
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// `word` is given in capitals.
-bool StartsWithNoCase(std::string_view text, std::string_view word) {
-    if (text.size() < word.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (Upper(text[i]) != word[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool EqualsNoCase(std::string_view text, std::string_view word) {
-    return text.size() == word.size() && StartsWithNoCase(text, word);
 }
 
 // The whole tag is `word`, or it is `word` followed by a space and attributes.
@@ -80,7 +64,7 @@ std::string CharacterFor(std::uint64_t code) {
         return std::string(1, static_cast<char>(code));
     }
     for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] != 0 && kHighControls[i] == code) {
+        if (kHighControls[i] == code) {
             return std::string(1, static_cast<char>(128 + i));
         }
     }
@@ -89,7 +73,7 @@ std::string CharacterFor(std::uint64_t code) {
 
 struct NamedCharacter {
     std::string_view name;
-    int code; // -1: empty text
+    int code = 0; // -1: empty text
 };
 
 constexpr std::array<NamedCharacter, 40> kNamed = {{
@@ -121,6 +105,7 @@ private:
     bool ReadTag(std::size_t& i);
     bool LookAheadWhiteSpace(std::size_t i);
     bool Dispatch(std::string_view tag, std::size_t& i);
+    // A character of the body that is not a tag start and not plain text.
     bool Text(std::size_t& i);
 
     void WhiteSpace();
@@ -379,12 +364,8 @@ void Converter::Reference(std::size_t& i) {
 }
 
 bool Converter::Text(std::size_t& i) {
-    if (!inBody_) {
-        return true;
-    }
-    const char c = html_[i];
-    switch (c) {
-    case '<':
+    switch (html_[i]) {
+    case '<': // only met inside a comment
         return true;
     case ' ':
         WhiteSpace();
@@ -410,18 +391,14 @@ bool Converter::Text(std::size_t& i) {
         Reference(i);
         return true;
     default:
-        break;
+        // A control character: text for the break rules, and white space unless it is
+        // the unit separator (31), which is dropped.
+        textSeen_ = true;
+        if (static_cast<unsigned char>(html_[i]) < 31) {
+            WhiteSpace();
+        }
+        return true;
     }
-    textSeen_ = true;
-    const auto code = static_cast<unsigned char>(c);
-    if (code < 31) {
-        WhiteSpace();
-    } else if (code > 31 && !Hidden()) {
-        output_ += c;
-        ++column_;
-        Emitted();
-    }
-    return true;
 }
 
 } // namespace
