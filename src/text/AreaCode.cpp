@@ -143,7 +143,7 @@ constexpr std::array<AreaRow, 393> kAreaRows = {{
     {432, "TX  W Texas: Midland, Odessa (split from 915, eff 4/5/03) "},
     {434, "VA  Cent. Virginia: Lynchburg, Charlottesville (split from 804, eff 6/1/01) "},
     {435, "UT  Utah outside Salt Lake City Metro: Logan, St. George (split from 801) "},
-    {438, "QC  Canada: SW Quebec: Montreal city (overlay on 514, eff 6/01) "},
+    {438, "QC  Canada: SW Quebec: Montreal city (planned overlay on 514) "},
     {440, "OH  NE Ohio: Cleveland outer suburbs: Lorain, Ashtabula (split from 216) "},
     {441, "--  Bermuda "},
     {442, "CA  S California: Palm Springs, Oceanside (planned overlay on 760) "},
