@@ -91,6 +91,11 @@ TEST(LinkOfLine, TakesTheFirstLinkOfALine) {
         {R"(<a href="page.html>)", "page.htm"},
         // Without any quote or ">" the last two characters go.
         {"<a href=page.html", "page.ht"},
+        // An image in the line does not hide its link.
+        {R"(<a href="p.html"><img src="logo.gif"></a>)", "p.html"},
+        {R"(<img src="a.jpg"> <a href="b.html">)", "b.html"},
+        // A lone LF does not end the line, so the link before it is the one taken.
+        {"<a href=\"a.html\">\n<a href=\"b.html\">", "a.html"},
         // Every "href=" is removed from the link text.
         {R"(<a href="x.html?u=href=y">)", "x.html?u=y"},
         {R"(<a href="HREF=x">)", "x"},
