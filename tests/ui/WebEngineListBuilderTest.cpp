@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -196,6 +197,55 @@ TEST(WebEngineListBuilder, LoadsAResultPageAndQueuesItsDomains) {
     std::sort(queued.begin(), queued.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(queued, expected);
+    engine.SetListBuilder(nullptr);
+}
+
+TEST(WebEngineListBuilder, AThinPhraseGivesWayToAFreshWindowForTheNext) {
+    const std::string failure = WebEngineFailure();
+    if (!failure.empty())
+        GTEST_SKIP() << "Qt WebEngine cannot start on this machine (" << failure
+                     << "); the window test is skipped";
+
+    const std::string google =
+        "http://www.google.com/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
+    proxy->targets.clear();
+    proxy->pages[google + "0&sa=N&q=thin+phrase"] = ResultPage(0, 5);
+    proxy->pages[google + "0&sa=N&q=rich+phrase"] = ResultPage(100, 30);
+
+    QTemporaryDir folder;
+    const std::string appFolder = folder.path().toStdString();
+    Database database(appFolder + "/spider.mdb");
+    ASSERT_TRUE(database.EnsureExists());
+    QuietSounds sounds;
+    NoPrompts prompts;
+    MemorySettings settings;
+    // Nothing listens on the discard port of loopback: the harvest that follows fetches nothing.
+    HarvestEngine engine(
+        EngineServices{database, appFolder, sounds, prompts, settings, [](const std::string&) {
+                           return Endpoint{QStringLiteral("127.0.0.1"), 9};
+                       }});
+    ListBuilderWindowLauncher launcher(engine);
+    engine.SetListBuilder(&launcher);
+    engine.LoadRunState();
+    engine.cmdAdd_Click("thin phrase");
+    engine.cmdAdd_Click("rich phrase");
+    engine.options().chkAddFax = false;
+    engine.options().Combo1 = 0;
+    engine.options().Combo2 = 0;
+    engine.Command1_Click();
+    const QPointer<ListBuilderWindow> first = launcher.Window();
+    ASSERT_FALSE(first.isNull());
+
+    ASSERT_TRUE(RunUntil([&] { return engine.harvesting(); }, 60000))
+        << "requests seen: " << proxy->targets.size();
+    EXPECT_EQ(engine.List(ListId::List1), std::vector<std::string>{"rich phrase"});
+    EXPECT_EQ(engine.Stats().sessionSitesFound, 30);
+    // The first window went once control was back in the event loop; the second one unloads
+    // itself after starting the harvest.
+    RunUntil([&] { return first.isNull() && launcher.Window() == nullptr; }, 10000);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(launcher.Window(), nullptr);
+    engine.cmdStop_Click();
     engine.SetListBuilder(nullptr);
 }
 
