@@ -51,16 +51,15 @@ bool ContainsNoCase(std::string_view text, std::string_view pattern) {
 std::string BreakBeforeFax(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 64);
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (i + 3 <= text.size() && Fold(text[i]) == 'f' && Fold(text[i + 1]) == 'a' &&
-            Fold(text[i + 2]) == 'x') {
-            out += "\r\nfax";
-            i += 3;
-        } else {
-            out.push_back(text[i++]);
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i + 3 <= text.size(); ++i) {
+        if (Fold(text[i]) == 'f' && Fold(text[i + 1]) == 'a' && Fold(text[i + 2]) == 'x') {
+            out.append(text.substr(copied, i - copied)).append("\r\nfax");
+            i += 2;
+            copied = i + 1;
         }
     }
+    out.append(text.substr(copied));
     return out;
 }
 
@@ -474,7 +473,8 @@ struct HarvestEngine::Impl {
         if (const std::optional<std::string> content = ReadWholeFile(flatPath)) {
             joined = Flatten(*content);
         }
-        const std::string text = HtmlToText(BreakBeforeFax(joined), flatPath);
+        const std::string text = HtmlToText(BreakBeforeFax(joined));
+        WriteTextLine(flatPath, text);
         const std::vector<FoundFax> found = ScanFaxNumbers(text, options.chkNonUS);
         const std::string website = job.host + job.path;
         for (const FoundFax& fax : found) {
