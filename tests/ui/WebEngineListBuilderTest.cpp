@@ -129,32 +129,54 @@ std::string ResultPage(int first, int count) {
     return page + "</div></body></html>";
 }
 
-TEST(WebEngineListBuilder, LoadsAResultPageAndQueuesItsDomains) {
-    const std::string failure = WebEngineFailure();
-    if (!failure.empty())
-        GTEST_SKIP() << "Qt WebEngine cannot start on this machine (" << failure
-                     << "); the window test is skipped";
+const std::string kGoogle =
+    "http://www.google.com/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
 
-    const std::string google =
-        "http://www.google.com/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
-    proxy->targets.clear();
-    proxy->pages[google + "0&sa=N&q=web+engine+fax"] = ResultPage(0, 20);
-    proxy->pages[google + "100&sa=N&q=web+engine+fax"] = ResultPage(0, 20);
+// The engine on a scratch database with the window launcher; downloads of a harvest that follows
+// go to the discard port of loopback, where nothing listens.
+class WebEngineListBuilder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string failure = WebEngineFailure();
+        if (!failure.empty())
+            GTEST_SKIP() << "Qt WebEngine cannot start on this machine (" << failure
+                         << "); the window test is skipped";
+        proxy->targets.clear();
+        ASSERT_TRUE(database.EnsureExists());
+        engine.SetListBuilder(&launcher);
+        engine.LoadRunState();
+        engine.options().Combo1 = 0;
+        engine.options().Combo2 = 0;
+    }
+    void TearDown() override {
+        engine.cmdStop_Click();
+        engine.SetListBuilder(nullptr);
+    }
+
+    std::vector<std::string> SearchRequests() const {
+        std::vector<std::string> searched;
+        std::copy_if(proxy->targets.begin(), proxy->targets.end(), std::back_inserter(searched),
+                     [](const std::string& t) { return t.starts_with(kGoogle); });
+        return searched;
+    }
 
     QTemporaryDir folder;
-    const std::string appFolder = folder.path().toStdString();
-    Database database(appFolder + "/spider.mdb");
-    ASSERT_TRUE(database.EnsureExists());
+    std::string appFolder = folder.path().toStdString();
+    Database database{appFolder + "/spider.mdb"};
     QuietSounds sounds;
     NoPrompts prompts;
     MemorySettings settings;
-    HarvestEngine engine(EngineServices{database, appFolder, sounds, prompts, settings, {}});
-    ListBuilderWindowLauncher launcher(engine);
-    engine.SetListBuilder(&launcher);
-    engine.LoadRunState();
+    HarvestEngine engine{
+        EngineServices{database, appFolder, sounds, prompts, settings, [](const std::string&) {
+                           return Endpoint{QStringLiteral("127.0.0.1"), 9};
+                       }}};
+    ListBuilderWindowLauncher launcher{engine};
+};
+
+TEST_F(WebEngineListBuilder, LoadsAResultPageAndQueuesItsDomains) {
+    proxy->pages[kGoogle + "0&sa=N&q=web+engine+fax"] = ResultPage(0, 20);
+    proxy->pages[kGoogle + "100&sa=N&q=web+engine+fax"] = ResultPage(0, 20);
     engine.cmdAdd_Click("web engine");
-    engine.options().Combo1 = 0;
-    engine.options().Combo2 = 0;
     engine.Command1_Click();
 
     ListBuilderWindow* window = launcher.Window();
@@ -179,12 +201,9 @@ TEST(WebEngineListBuilder, LoadsAResultPageAndQueuesItsDomains) {
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.back(), QStringLiteral("Finished! Extracted 20 results."));
     EXPECT_EQ(launcher.Window(), nullptr);
+    EXPECT_EQ(SearchRequests(), (std::vector<std::string>{kGoogle + "0&sa=N&q=web+engine+fax",
+                                                          kGoogle + "100&sa=N&q=web+engine+fax"}));
 
-    std::vector<std::string> searched;
-    std::copy_if(proxy->targets.begin(), proxy->targets.end(), std::back_inserter(searched),
-                 [&](const std::string& t) { return t.starts_with(google); });
-    EXPECT_EQ(searched, (std::vector<std::string>{google + "0&sa=N&q=web+engine+fax",
-                                                  google + "100&sa=N&q=web+engine+fax"}));
     std::vector<std::string> queued;
     for (std::string website = database.FirstQueuedWebsite(); !website.empty();
          website = database.FirstQueuedWebsite()) {
@@ -197,41 +216,14 @@ TEST(WebEngineListBuilder, LoadsAResultPageAndQueuesItsDomains) {
     std::sort(queued.begin(), queued.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(queued, expected);
-    engine.SetListBuilder(nullptr);
 }
 
-TEST(WebEngineListBuilder, AThinPhraseGivesWayToAFreshWindowForTheNext) {
-    const std::string failure = WebEngineFailure();
-    if (!failure.empty())
-        GTEST_SKIP() << "Qt WebEngine cannot start on this machine (" << failure
-                     << "); the window test is skipped";
-
-    const std::string google =
-        "http://www.google.com/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
-    proxy->targets.clear();
-    proxy->pages[google + "0&sa=N&q=thin+phrase"] = ResultPage(0, 5);
-    proxy->pages[google + "0&sa=N&q=rich+phrase"] = ResultPage(100, 30);
-
-    QTemporaryDir folder;
-    const std::string appFolder = folder.path().toStdString();
-    Database database(appFolder + "/spider.mdb");
-    ASSERT_TRUE(database.EnsureExists());
-    QuietSounds sounds;
-    NoPrompts prompts;
-    MemorySettings settings;
-    // Nothing listens on the discard port of loopback: the harvest that follows fetches nothing.
-    HarvestEngine engine(
-        EngineServices{database, appFolder, sounds, prompts, settings, [](const std::string&) {
-                           return Endpoint{QStringLiteral("127.0.0.1"), 9};
-                       }});
-    ListBuilderWindowLauncher launcher(engine);
-    engine.SetListBuilder(&launcher);
-    engine.LoadRunState();
+TEST_F(WebEngineListBuilder, AThinPhraseGivesWayToAFreshWindowForTheNext) {
+    proxy->pages[kGoogle + "0&sa=N&q=thin+phrase"] = ResultPage(0, 5);
+    proxy->pages[kGoogle + "0&sa=N&q=rich+phrase"] = ResultPage(100, 30);
     engine.cmdAdd_Click("thin phrase");
     engine.cmdAdd_Click("rich phrase");
     engine.options().chkAddFax = false;
-    engine.options().Combo1 = 0;
-    engine.options().Combo2 = 0;
     engine.Command1_Click();
     const QPointer<ListBuilderWindow> first = launcher.Window();
     ASSERT_FALSE(first.isNull());
@@ -240,13 +232,14 @@ TEST(WebEngineListBuilder, AThinPhraseGivesWayToAFreshWindowForTheNext) {
         << "requests seen: " << proxy->targets.size();
     EXPECT_EQ(engine.List(ListId::List1), std::vector<std::string>{"rich phrase"});
     EXPECT_EQ(engine.Stats().sessionSitesFound, 30);
-    // The first window went once control was back in the event loop; the second one unloads
+    EXPECT_EQ(SearchRequests(), (std::vector<std::string>{
+                                    kGoogle + "0&sa=N&q=thin+phrase", kGoogle + "100&sa=N&q=thin+phrase",
+                                    kGoogle + "0&sa=N&q=rich+phrase", kGoogle + "100&sa=N&q=rich+phrase"}));
+    // The first window goes once control is back in the event loop; the second one unloads
     // itself after starting the harvest.
     RunUntil([&] { return first.isNull() && launcher.Window() == nullptr; }, 10000);
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(launcher.Window(), nullptr);
-    engine.cmdStop_Click();
-    engine.SetListBuilder(nullptr);
 }
 
 } // namespace
