@@ -1,7 +1,9 @@
-// The converter's fast forward scans against the slow literal versions, on generated
-// inputs built from the pieces that matter to them.
+// The converter and its fast forward scans against slow literal versions of the rules,
+// on generated inputs built from the pieces that matter to them.
+#include "ReferenceConverter.h"
 #include "ReferenceScan.h"
 #include "text/HtmlScan.h"
+#include "text/HtmlToText.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -133,6 +135,78 @@ TEST(CommentEnd, ClosingForms) {
     EXPECT_EQ(htmlscan::FindCommentEnd("->x-->", 0), 5U);
     EXPECT_EQ(htmlscan::FindCommentEnd("--\t>", 0), htmlscan::npos);
     EXPECT_EQ(htmlscan::FindCommentEnd("- a ->", 0), htmlscan::npos);
+}
+
+const std::vector<std::string> kPagePieces = {"<body>",
+                                              "<BODY bgcolor=1>",
+                                              "<title>",
+                                              "</title>",
+                                              "<p>",
+                                              "<P x>",
+                                              "<pre>",
+                                              "<tr>",
+                                              "<td>",
+                                              "</td>",
+                                              "</tr>",
+                                              "<table>",
+                                              "</table>",
+                                              "<th>",
+                                              "<br>",
+                                              "<br/>",
+                                              "<option>",
+                                              "<script>",
+                                              "</script>",
+                                              "< /script>",
+                                              "<!--",
+                                              "-->",
+                                              "-- >",
+                                              "<ol>",
+                                              "</ol>",
+                                              "<ul>",
+                                              "</ul>",
+                                              "<li>",
+                                              "&amp;",
+                                              "&AMP;",
+                                              "&#65;",
+                                              "&#8217;",
+                                              "&eacute;",
+                                              "&Eacute;",
+                                              "&",
+                                              ";",
+                                              "&thereforeX;",
+                                              "Fax",
+                                              "555",
+                                              " ",
+                                              "  ",
+                                              "\r\n",
+                                              "\t",
+                                              "-",
+                                              "<",
+                                              ">",
+                                              "\x1f",
+                                              "a",
+                                              std::string(30, 'w'),
+                                              "x y z ",
+                                              "<b>",
+                                              "</ b>",
+                                              "<>",
+                                              "<!-->",
+                                              "\x7f",
+                                              "\xe9\x95",
+                                              "\x01",
+                                              std::string(1, '\0')};
+
+TEST(WholeConversion, AgreesWithTheLiteralRulesOnGeneratedPages) {
+    std::mt19937 random(1254);
+    std::size_t produced = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string html = round % 4 == 0 ? std::string() : "<body>";
+        html += Generate(random, kPagePieces, 1 + round % 150);
+        const std::string expected = reference::Convert(html);
+        ASSERT_EQ(HtmlToText(html), expected) << html;
+        produced += expected.size();
+    }
+    EXPECT_GT(produced, 100000U);
 }
 
 } // namespace
