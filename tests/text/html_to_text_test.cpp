@@ -68,7 +68,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ScriptHidesTextButNotDashes", "<body>a<script>var x = 1; y--;</script>b c", "a--b c"},
         Case{"ScriptClosedWithSpacesInTheTag", "<body>a<script>x</ s C r i p t>b c", "ab c"},
         Case{"ScriptClosedByTrimmedTag", "<body>a<script type=x>x< /script>b c", "ab c"},
-        Case{"UnknownTagsDoNothing", "<body><b>Fax</b>:<a href=x>555</a>ok", "Fax:555ok"}),
+        Case{"UnknownTagsDoNothing", "<body><b>Fax</b>:<a href=x>555</a>ok", "Fax:555ok"},
+        Case{"RowBreaksBeforeTheBody", "<html><tr><td>a</td></tr><body>x y", "\r\nx y"},
+        Case{"ListMarkersBeforeTheBody", "<ol><li>a</ol><body>x y", "\r\n\r\n\r\n1. x y"},
+        Case{"OptionKeepsTheBreakFlags", "<body>a<br><option><br>b c", "a\r\n\r\n\tb c"},
+        Case{"CopiedTitleKeepsTheParagraphFlag", "<body>a<p><title>t</title><p>b c",
+             "a\r\n\r\nt\r\n\r\nb c"}),
     CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
