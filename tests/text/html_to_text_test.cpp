@@ -8,6 +8,7 @@
 #include <iterator>
 #include <ostream>
 #include <string>
+#include <unistd.h>
 
 namespace tarnwick {
 namespace {
@@ -222,7 +223,8 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName);
 
 TEST(HtmlToTextFile, WritesTheTextWithALineBreak) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / "tarnwick_text_out.txt";
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("tarnwick_text_out_" + std::to_string(getpid()) + ".txt");
     {
         std::ofstream old(path);
         old << "previous page content that is longer than the text";
