@@ -86,18 +86,13 @@ std::vector<std::string_view> SplitReaderLines(std::string_view text) {
 }
 
 std::string Flatten(std::string_view text) {
-    std::string flat;
-    flat.reserve(text.size());
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            flat.append(text.substr(start));
-            break;
-        }
-        flat.append(text.substr(start, end - start));
-        start = end + 1;
+    std::string flat(text.size(), '\0');
+    char* out = flat.data();
+    for (const char c : text) {
+        *out = c;
+        out += static_cast<int>(c != '\r' && c != '\n');
     }
+    flat.resize(static_cast<std::size_t>(out - flat.data()));
     return flat;
 }
 
