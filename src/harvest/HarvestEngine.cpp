@@ -541,7 +541,7 @@ struct HarvestEngine::Impl {
             list2.erase(list2.begin());
             strURL = list2.empty() ? std::string() : list2.front();
             const std::string next = NextQueuedWebsite();
-            if (!harvesting) {
+            if (!Alive(i, generation)) {
                 // The harvest ended or moved to the next phrase: the work list is no longer ours.
                 Changed(ListId::List2);
                 return;

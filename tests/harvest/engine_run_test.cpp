@@ -294,6 +294,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, EngineNextAtLastPhrase,
 struct AdvanceCase {
     const char* name;
     int deadWebsites;
+    std::vector<std::string> phrases;
     bool advanced; // else the queue ran dry first
 };
 
@@ -309,7 +310,7 @@ TEST_P(EngineAutoAdvance, AdvancesOnTheTakeAfterTheThreshold) {
     h.engine().options().chkAuto = true;
     h.engine().SetAdvanceIndex(0);
     ASSERT_EQ(h.engine().AdvanceAfter(), 1000);
-    h.Phrases({"plumbers"});
+    h.Phrases(c.phrases);
     h.engine().DeleteAllWebsites();
     h.Queue(Numbered("dead.example/p", c.deadWebsites, ""));
     const std::size_t requestsBefore = h.web.RequestCount();
@@ -319,14 +320,21 @@ TEST_P(EngineAutoAdvance, AdvancesOnTheTakeAfterTheThreshold) {
     EXPECT_EQ(h.engine().StatusText(2), c.advanced ? "" : "No more websites queued");
     EXPECT_EQ(h.engine().StatusText(3), c.advanced ? "" : "Try a different search");
     EXPECT_EQ(h.web.RequestCount(), requestsBefore);
+    const bool nextPhrase = c.advanced && c.phrases.size() > 1;
+    EXPECT_EQ(h.launcher.loads, nextPhrase ? 1 : 0);
+    EXPECT_EQ(h.engine().List(ListId::List1).size(), nextPhrase ? c.phrases.size() - 1 : c.phrases.size());
+    if (nextPhrase) {
+        EXPECT_EQ(h.engine().txtSearch(), c.phrases[1]);
+        EXPECT_EQ(h.db().CountWebsites(), 0);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, EngineAutoAdvance,
-                         testing::Values(AdvanceCase{"ThousandTakesRunDry", 1000, false},
-                                         AdvanceCase{"ThousandAndOneAdvance", 1001, true}),
-                         [](const testing::TestParamInfo<AdvanceCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EngineAutoAdvance,
+    testing::Values(AdvanceCase{"ThousandTakesRunDry", 1000, {"plumbers"}, false},
+                    AdvanceCase{"ThousandAndOneAdvance", 1001, {"plumbers"}, true},
+                    AdvanceCase{"AdvanceToTheNextPhrase", 1100, {"plumbers", "roofers"}, true}),
+    [](const testing::TestParamInfo<AdvanceCase>& info) { return std::string(info.param.name); });
 
 TEST(EngineRun, AutoAdvanceAtTheLastPhraseUnderContinueKeepsTheSlotGoing) {
     EngineHarness h;
