@@ -72,9 +72,10 @@ BuilderHarness::BuilderHarness() {
     engine = std::make_unique<HarvestEngine>(
         EngineServices{*database, appFolder, sounds, prompts, settings,
                        [this](const std::string& host) { return resolve(host); }});
-    // Ticks of 10 ms: a silent download is given up after 0.2 s.
+    // Ticks of 10 ms, and time-outs long enough that a loopback download on a busy machine never
+    // times out: a timed-out host would be skipped for the rest of the test.
     engine->SetTickInterval(10);
-    engine->SetTimeouts(20, 100);
+    engine->SetTimeouts(500, 1500);
     launcher = std::make_unique<FakeLauncher>(*engine);
     engine->SetListBuilder(launcher.get());
     engine->LoadRunState();
