@@ -1,0 +1,50 @@
+// The program: builds the store, the services and the engine, wires the windows and starts
+// from the splash window, which loads and shows the main window.
+#include "harvest/HarvestEngine.h"
+#include "store/Database.h"
+#include "ui/AuxWindows.h"
+#include "ui/Branding.h"
+#include "ui/Form1.h"
+#include "ui/ListBuilderWindow.h"
+#include "ui/MessageBoxPrompts.h"
+#include "ui/QtSettingsStore.h"
+#include "ui/SoundFilePlayer.h"
+#include "ui/WebEngineSetup.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    using namespace tarnwick;
+    PrepareWebEngine();
+    QApplication app(argc, argv);
+    const Branding branding = LoadBranding();
+    QApplication::setApplicationName(branding.programName);
+    // The program ends through the main window's unload, not when its last window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const std::string appFolder = QCoreApplication::applicationDirPath().toStdString();
+    Database database(appFolder + "/spider.mdb");
+    database.EnsureExists();
+    QtSettingsStore settings;
+    SoundFilePlayer sounds;
+    MessageBoxPrompts prompts(branding.programName);
+    HarvestEngine engine({database, appFolder, sounds, prompts, settings, {}});
+    ListBuilderWindowLauncher listBuilder(engine);
+    engine.SetListBuilder(&listBuilder);
+
+    Form1 form(engine, settings, branding);
+    prompts.SetOwner(&form, [&form](FocusTarget target) { form.FocusControl(target); });
+    AuxWindows windows(settings, appFolder);
+    QObject::connect(&form, &Form1::helpRequested, &windows, &AuxWindows::ShowHelp);
+    QObject::connect(&form, &Form1::aboutRequested, &windows, &AuxWindows::ShowAbout);
+    QObject::connect(&form, &Form1::websiteRequested, &windows, &AuxWindows::ShowWebsite);
+    QObject::connect(&form, &Form1::unloading, &windows, [&listBuilder, &windows] {
+        listBuilder.UnloadListBuilder();
+        windows.MainWindowUnloading();
+    });
+    windows.Start([&form] {
+        form.Load();
+        form.show();
+    });
+    return QApplication::exec();
+}

@@ -1,0 +1,638 @@
+// The main window's controls, placed from their design geometry in twips, and its handlers. Run
+// logic stays in the engine: every button forwards to it and every list, text and state is shown
+// from it.
+#include "ui/Form1.h"
+
+#include "ui/AnsiText.h"
+#include "ui/QtSettingsStore.h"
+#include "ui/Skin.h"
+#include "ui/frmExport.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QUrl>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+static void InitMainWindowResources() {
+    Q_INIT_RESOURCE(mainwindow);
+}
+
+namespace tarnwick {
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+constexpr int kDesignClientWidth = 11535;
+constexpr int kDesignClientHeight = 10200;
+constexpr std::int64_t kMaxCounter = std::numeric_limits<std::int32_t>::max();
+
+QLabel* AddLabel(QWidget* parent, const QString& caption, bool bold) {
+    auto* label = new QLabel(caption, parent);
+    if (bold) {
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+    }
+    return label;
+}
+
+QCheckBox* AddCheck(QWidget* parent, const char* name, const QString& caption, const QString& tip = {}) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setToolTip(tip);
+    return box;
+}
+
+QComboBox* AddCombo(QWidget* parent, const char* name, const QString& designText, const QStringList& items) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QLatin1String(name));
+    combo->setPlaceholderText(designText);
+    combo->addItems(items);
+    combo->setCurrentIndex(-1);
+    return combo;
+}
+
+QToolButton* AddPictureButton(QWidget* parent, const char* name, const QString& caption, const QString& icon,
+                              const QString& tip, bool compact) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setToolTip(tip);
+    button->setIcon(QIcon(QStringLiteral(":/icons/") + icon));
+    button->setToolButtonStyle(compact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
+    button->setIconSize(compact ? QSize(20, 20) : QSize(24, 24));
+    return button;
+}
+
+QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(tip);
+    return button;
+}
+
+QListWidget* AddList(QWidget* parent, const char* name) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(QLatin1String(name));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+int Abs(int value) {
+    return std::abs(value);
+}
+
+} // namespace
+
+Form1::Form1(HarvestEngine& engine, SettingsStore& settings, Branding branding, QWidget* parent)
+    : QMainWindow(parent)
+    , engine_(engine)
+    , settings_(settings)
+    , branding_(std::move(branding)) {
+    InitMainWindowResources();
+    setObjectName(QStringLiteral("Form1"));
+    QFont font;
+    font.setFamilies(
+        {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    setFont(font);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tarnwick.svg")));
+
+    openFolder = [](const QUrl& folder) { QDesktopServices::openUrl(folder); };
+    BuildControls();
+    BuildMenus();
+    BindEngine();
+    resize(Px(kDesignClientWidth), Px(kDesignClientHeight) + menuBar()->sizeHint().height());
+}
+
+Form1::~Form1() = default;
+
+int Form1::Px(int twips) const {
+    return int(std::lround(double(twips) * logicalDpiX() / kTwipsPerInch));
+}
+
+int Form1::Twips(int pixels) const {
+    return int(std::lround(double(pixels) * kTwipsPerInch / logicalDpiX()));
+}
+
+void Form1::Place(QWidget* control, int left, int top, int width, int height) {
+    Place(control, QRect(left, top, width, height));
+}
+
+void Form1::PlaceAutoSized(QWidget* control, int left, int top) {
+    const QSize hint = control->sizeHint();
+    Place(control, left, top, Twips(hint.width()), Twips(hint.height()));
+}
+
+void Form1::Place(QWidget* control, QRect twips) {
+    twips_.insert(control, twips);
+    control->setGeometry(Px(twips.left()), Px(twips.top()), Px(twips.width()), Px(twips.height()));
+}
+
+void Form1::BuildControls() {
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client_);
+
+    Combo1_ = AddCombo(client_, "Combo1", QStringLiteral("Which Search Type?"),
+                       {QStringLiteral("Google Search"), QStringLiteral("Yahoo Search")});
+    Place(Combo1_, 60, 60, 2235, 315);
+    Combo2_ = AddCombo(client_, "Combo2", QStringLiteral("How Many Results?"),
+                       {QStringLiteral("~100 Domains"), QStringLiteral("~200 Domains"),
+                        QStringLiteral("~500 Domains"), QStringLiteral("~1000 Domains"),
+                        QStringLiteral("~5000 Domains"), QStringLiteral("~10000 Domains")});
+    Place(Combo2_, 60, 480, 2235, 315);
+
+    Command1_ = AddPictureButton(client_, "Command1", QStringLiteral("Start"), QStringLiteral("start.svg"),
+                                 QStringLiteral("Begin Harvesting Faxes"), false);
+    Place(Command1_, 2340, 60, 1095, 735);
+    cmdNextSearch_ =
+        AddPictureButton(client_, "cmdNextSearch", QStringLiteral("Next"), QStringLiteral("next.svg"),
+                         QStringLiteral("Skip to your next search string"), false);
+    Place(cmdNextSearch_, 3480, 60, 1095, 735);
+    cmdStop_ = AddPictureButton(client_, "cmdStop", QStringLiteral("Stop"), QStringLiteral("stop.svg"),
+                                QStringLiteral("Stop harvesting faxes"), false);
+    Place(cmdStop_, 4620, 60, 1095, 735);
+    cmdResume_ =
+        AddPictureButton(client_, "cmdResume", QStringLiteral("Resume"), QStringLiteral("resume.svg"),
+                         QStringLiteral("Resume harvesting emails"), false);
+    Place(cmdResume_, 5760, 60, 1095, 735);
+    cmdWebsite_ = AddButton(client_, "cmdWebsite", QStringLiteral("Visit ") + branding_.websiteAddress,
+                            QStringLiteral("Open Browser"));
+    Place(cmdWebsite_, 6900, 60, 2055, 735);
+
+    cmdDoSearch_ = AddButton(client_, "cmdDoSearch", QStringLiteral("Start Search"), {});
+    cmdDoSearch_->hide();
+    txtSearch_ = new QLineEdit(QStringLiteral("Google Search"), client_);
+    txtSearch_->setObjectName(QStringLiteral("txtSearch"));
+    txtSearch_->hide();
+
+    // Searches
+    Frame1_ = new QGroupBox(QStringLiteral("Searches"), client_);
+    Frame1_->setObjectName(QStringLiteral("Frame1"));
+    Place(Frame1_, 60, 840, 4275, 6255);
+    PlaceAutoSized(AddLabel(Frame1_, QStringLiteral("Search Strings"), true), 120, 300);
+    Place(AddLabel(Frame1_, QStringLiteral("Enter a new Search String:"), false), 120, 480, 2505, 315);
+    cmdAdd_ = AddPictureButton(Frame1_, "cmdAdd", QStringLiteral("Add"), QStringLiteral("add.svg"),
+                               QStringLiteral("Add"), true);
+    Place(cmdAdd_, 120, 780, 500, 500);
+    cmbDel_ = AddPictureButton(Frame1_, "cmbDel", QStringLiteral("Del"), QStringLiteral("delete.svg"),
+                               QStringLiteral("Delete"), true);
+    Place(cmbDel_, 660, 780, 500, 500);
+    Text1_ = new QLineEdit(Frame1_);
+    Text1_->setObjectName(QStringLiteral("Text1"));
+    Place(Text1_, 1200, 960, 2175, 315);
+    List1_ = AddList(Frame1_, "List1");
+    Place(List1_, 120, 1320, 4035, 2010);
+    PlaceAutoSized(AddLabel(Frame1_, QStringLiteral("Preview - Next 20 Sites Queued:"), true), 120, 3420);
+    List2_ = AddList(Frame1_, "List2");
+    Place(List2_, 120, 3720, 4035, 2400);
+
+    // Fax number data
+    Frame2_ = new QGroupBox(QStringLiteral("Emails"), client_);
+    Frame2_->setObjectName(QStringLiteral("Frame2"));
+    Place(Frame2_, 4380, 840, 4275, 6255);
+    PlaceAutoSized(AddLabel(Frame2_, QStringLiteral("Fax Number Data"), true), 120, 360);
+    cmdViewDatabase_ = AddButton(Frame2_, "cmdViewDatabase", QStringLiteral("View Fax Database"),
+                                 QStringLiteral("Spider.mdb stores all thefaxes you have found"));
+    Place(cmdViewDatabase_, 120, 600, 4035, 855);
+    Command2_ = AddButton(Frame2_, "Command2", QStringLiteral("Export Numbers to List"),
+                          QStringLiteral("Export all the faxes you have found"));
+    Place(Command2_, 120, 1500, 4035, 855);
+    Command3_ = AddButton(Frame2_, "Command3", QStringLiteral("Delete All Fax Numbers"),
+                          QStringLiteral("Delete all saved faxes"));
+    Place(Command3_, 120, 2400, 4035, 855);
+    PlaceAutoSized(AddLabel(Frame2_, QStringLiteral("Preview - Last 20 Numbers Found:"), true), 180, 3420);
+    List3_ = AddList(Frame2_, "List3");
+    Place(List3_, 120, 3720, 4035, 2205);
+
+    // Options, top to bottom
+    Frame4_ = new QGroupBox(QStringLiteral("Options"), client_);
+    Frame4_->setObjectName(QStringLiteral("Frame4"));
+    Place(Frame4_, 8700, 840, 2595, 3975);
+    constexpr int left = 120;
+    constexpr int width = 2355;
+    Place(AddLabel(Frame4_, QStringLiteral("Auto Search Advance:"), true), left, 240, width, 240);
+    chkAuto_ = AddCheck(Frame4_, "chkAuto", QStringLiteral("Enable"),
+                        QStringLiteral("Click to enable Auto Search Advance"));
+    Place(chkAuto_, left, 480, width, 240);
+    auto* advanceLabel =
+        AddLabel(Frame4_, QStringLiteral("Advancd after this many websites are scanned:"), false);
+    advanceLabel->setWordWrap(true);
+    Place(advanceLabel, left, 720, width, 390);
+    cmbAdvance_ = AddCombo(Frame4_, "cmbAdvance", QStringLiteral("cmbAdvance"),
+                           {QStringLiteral("1,000"), QStringLiteral("5,000"), QStringLiteral("10,000"),
+                            QStringLiteral("20,000"), QStringLiteral("50,000"), QStringLiteral("100,000"),
+                            QStringLiteral("200,000"), QStringLiteral("500,000")});
+    Place(cmbAdvance_, left, 1125, width, 315);
+    Place(AddLabel(Frame4_, QStringLiteral("After last search:"), false), left, 1470, width, 240);
+    cmbLastSearch_ = AddCombo(Frame4_, "cmbLastSearch", QStringLiteral("cmbLastSearch"),
+                              {QStringLiteral("Stop Immediately"), QStringLiteral("Continue Until Stopped")});
+    Place(cmbLastSearch_, left, 1710, width, 315);
+    Place(AddLabel(Frame4_, QStringLiteral("Audio:"), true), left, 2085, width, 240);
+    chkAudioEmail_ = AddCheck(Frame4_, "chkAudioEmail", QStringLiteral("On Fax Found"));
+    Place(chkAudioEmail_, left, 2325, width, 240);
+    chkAudioNext_ = AddCheck(Frame4_, "chkAudioNext", QStringLiteral("On Next Search"));
+    Place(chkAudioNext_, left, 2565, width, 240);
+    chkAudioFinished_ = AddCheck(Frame4_, "chkAudioFinished", QStringLiteral("On Finished"));
+    Place(chkAudioFinished_, left, 2805, width, 240);
+    Place(AddLabel(Frame4_, QStringLiteral("Other:"), true), left, 3075, width, 240);
+    chkAddFax_ = AddCheck(Frame4_, "chkAddFax", QStringLiteral("Add \"fax\" to searches"),
+                          QStringLiteral("Adds the word \"fax\" to all your searches"));
+    Place(chkAddFax_, left, 3315, width, 240);
+    chkNonUS_ = AddCheck(Frame4_, "chkNonUS", QStringLiteral("Allow International"),
+                         QStringLiteral("Allows Non-US numbers"));
+    Place(chkNonUS_, left, 3555, width, 240);
+
+    // Statistics: a caption per counter with its value label beside it
+    Frame3_ = new QGroupBox(QStringLiteral("Statistics"), client_);
+    Frame3_->setObjectName(QStringLiteral("Frame3"));
+    Place(Frame3_, 8700, 4860, 2595, 2235);
+    Place(AddLabel(Frame3_, QStringLiteral("This Session"), true), left, 240, 1500, 240);
+    Place(AddLabel(Frame3_, QStringLiteral("Historically"), true), left, 1260, 1500, 240);
+    const std::array<std::pair<const char*, int>, 5> counters = {{{"Sites Scanned:", 480},
+                                                                  {"Sites Found:", 720},
+                                                                  {"Numbers Found:", 960},
+                                                                  {"Sites Scanned:", 1500},
+                                                                  {"Numbers Found:", 1740}}};
+    for (std::size_t i = 0; i < counters.size(); ++i) {
+        Place(AddLabel(Frame3_, QLatin1String(counters[i].first), false), left, counters[i].second, 1560,
+              240);
+        lblStats_[i] = AddLabel(Frame3_, QStringLiteral("0"), false);
+        lblStats_[i]->setObjectName(QStringLiteral("lblStats"));
+        lblStats_[i]->setProperty("index", int(i));
+        Place(lblStats_[i], 1680, counters[i].second, 795, 240);
+    }
+
+    // Status bar along the bottom edge of the client area, with the progress bar kept over panel 4
+    StatusBar1_ = new QWidget(client_);
+    StatusBar1_->setObjectName(QStringLiteral("StatusBar1"));
+    for (std::size_t i = 0; i < panels_.size(); ++i) {
+        panels_[i] = new QLabel(StatusBar1_);
+        panels_[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    }
+    // Only panel 1 exists until the load adds the other three.
+    for (std::size_t i = 1; i < panels_.size(); ++i)
+        panels_[i]->hide();
+    StatusBar1_->setFixedHeight(fontMetrics().height() + 10);
+    pb1_ = new QProgressBar(client_);
+    pb1_->setObjectName(QStringLiteral("pb1"));
+    pb1_->setRange(0, 100);
+    pb1_->setValue(0);
+    pb1_->setTextVisible(false);
+
+    connect(Combo1_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        engine_.options().Combo1 = index;
+        StoreIndex("Combo1", index);
+    });
+    connect(Combo2_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        engine_.options().Combo2 = index;
+        StoreIndex("Combo2", index);
+    });
+    connect(cmbAdvance_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        engine_.SetAdvanceIndex(index);
+        StoreIndex("cmbAdvance", index);
+    });
+    connect(cmbLastSearch_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        engine_.options().cmbLastSearch = index;
+        StoreIndex("cmbLastSearch", index);
+    });
+    const std::array<std::pair<QCheckBox*, bool Options::*>, 6> checks = {
+        {{chkAuto_, &Options::chkAuto},
+         {chkAddFax_, &Options::chkAddFax},
+         {chkNonUS_, &Options::chkNonUS},
+         {chkAudioEmail_, &Options::chkAudioEmail},
+         {chkAudioNext_, &Options::chkAudioNext},
+         {chkAudioFinished_, &Options::chkAudioFinished}}};
+    for (const auto& [box, member] : checks) {
+        connect(box, &QCheckBox::toggled, this, [this, box, member](bool checked) {
+            engine_.options().*member = checked;
+            StoreCheck(box->objectName().toLatin1().constData(), checked);
+        });
+    }
+
+    connect(Command1_, &QToolButton::clicked, this, [this] { engine_.Command1_Click(); });
+    connect(cmdNextSearch_, &QToolButton::clicked, this, [this] { engine_.cmdNextSearch_Click(); });
+    connect(cmdStop_, &QToolButton::clicked, this, [this] { engine_.cmdStop_Click(); });
+    connect(cmdResume_, &QToolButton::clicked, this, [this] { engine_.cmdResume_Click(); });
+    connect(cmdDoSearch_, &QPushButton::clicked, this, [this] { engine_.cmdDoSearch_Click(); });
+    connect(cmdWebsite_, &QPushButton::clicked, this, &Form1::websiteRequested);
+    connect(cmdAdd_, &QToolButton::clicked, this, &Form1::AddSearch);
+    connect(Text1_, &QLineEdit::returnPressed, this, &Form1::AddSearch);
+    connect(cmbDel_, &QToolButton::clicked, this, [this] {
+        const QList<QListWidgetItem*> selected = List1_->selectedItems();
+        engine_.cmbDel_Click(selected.isEmpty() ? -1 : List1_->row(selected.first()));
+    });
+    connect(cmdViewDatabase_, &QPushButton::clicked, this, &Form1::ViewDatabase);
+    connect(Command2_, &QPushButton::clicked, this, &Form1::ShowExport);
+    connect(Command3_, &QPushButton::clicked, this, [this] { engine_.Command3_Click(); });
+}
+
+void Form1::BuildMenus() {
+    struct Entry {
+        const char* menuName;
+        QString menu;
+        const char* itemName;
+        QString item;
+    };
+    const std::array<Entry, 3> entries = {
+        {{"mnuFile", QStringLiteral("File"), "mnuFileItem", QStringLiteral("Exit")},
+         {"mnuHelp", QStringLiteral("Help"), "mnuHelpItem", QStringLiteral("View Help File")},
+         {"mnuAbout", QStringLiteral("About"), "mnuAboutItem", QStringLiteral("About this software")}}};
+    std::array<QAction*, 3> items{};
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        QMenu* menu = menuBar()->addMenu(entries[i].menu);
+        menu->setObjectName(QLatin1String(entries[i].menuName));
+        items[i] = menu->addAction(entries[i].item);
+        items[i]->setObjectName(QLatin1String(entries[i].itemName));
+    }
+    connect(items[0], &QAction::triggered, this, &QWidget::close);
+    connect(items[1], &QAction::triggered, this, &Form1::helpRequested);
+    connect(items[2], &QAction::triggered, this, &Form1::aboutRequested);
+}
+
+void Form1::BindEngine() {
+    connect(&engine_, &HarvestEngine::buttonEnabledChanged, this, &Form1::ShowButton);
+    connect(&engine_, &HarvestEngine::listChanged, this, &Form1::ShowList);
+    connect(&engine_, &HarvestEngine::statusTextChanged, this, [this](int panel, const QString& text) {
+        if (panel >= 1 && panel <= int(panels_.size()))
+            panels_[std::size_t(panel - 1)]->setText(text);
+    });
+    connect(&engine_, &HarvestEngine::progressChanged, pb1_, &QProgressBar::setValue);
+    connect(&engine_, &HarvestEngine::statisticsChanged, this, &Form1::StatsD);
+    connect(&engine_, &HarvestEngine::harvestingChanged, this,
+            [this] { txtSearch_->setText(FromAnsi(engine_.txtSearch())); });
+
+    for (const Button button : {Button::Command1, Button::cmdNextSearch, Button::cmdStop, Button::cmdResume,
+                                Button::cmdViewDatabase, Button::Command2, Button::Command3})
+        ShowButton(button, engine_.IsEnabled(button));
+    for (const ListId list : {ListId::List1, ListId::List2, ListId::List3})
+        ShowList(list);
+    for (int panel = 1; panel <= int(panels_.size()); ++panel)
+        panels_[std::size_t(panel - 1)]->setText(FromAnsi(engine_.StatusText(panel)));
+    pb1_->setValue(engine_.ProgressValue());
+}
+
+void Form1::ShowButton(Button button, bool enabled) {
+    QWidget* const widgets[] = {Command1_,        cmdNextSearch_, cmdStop_, cmdResume_,
+                                cmdViewDatabase_, Command2_,      Command3_};
+    widgets[static_cast<int>(button)]->setEnabled(enabled);
+}
+
+void Form1::ShowList(ListId list) {
+    QListWidget* const widgets[] = {List1_, List2_, List3_};
+    QListWidget* const widget = widgets[static_cast<int>(list)];
+    const std::vector<std::string>& items = engine_.List(list);
+
+    // Keep the selection when the selected entry is still at its place.
+    const QList<QListWidgetItem*> selected = widget->selectedItems();
+    const int row = selected.isEmpty() ? -1 : widget->row(selected.first());
+    const QString text = selected.isEmpty() ? QString() : selected.first()->text();
+
+    widget->setUpdatesEnabled(false);
+    const int common = std::min(widget->count(), int(items.size()));
+    for (int i = 0; i < common; ++i) {
+        const QString wanted = FromAnsi(items[std::size_t(i)]);
+        if (widget->item(i)->text() != wanted)
+            widget->item(i)->setText(wanted);
+    }
+    while (widget->count() > int(items.size()))
+        delete widget->takeItem(widget->count() - 1);
+    for (std::size_t i = std::size_t(common); i < items.size(); ++i)
+        widget->addItem(FromAnsi(items[i]));
+    widget->clearSelection();
+    if (row >= 0 && row < widget->count() && widget->item(row)->text() == text)
+        widget->item(row)->setSelected(true);
+    widget->setUpdatesEnabled(true);
+
+    if (list == ListId::List1)
+        txtSearch_->setText(FromAnsi(engine_.txtSearch()));
+}
+
+void Form1::StatsD() {
+    const Statistics& stats = engine_.Stats();
+    const std::array<std::int32_t, 5> values = {stats.sessionSitesScanned, stats.sessionSitesFound,
+                                                stats.sessionNumbersFound, stats.histSitesScanned,
+                                                stats.histNumbersFound};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        lblStats_[i]->setText(QString::number(values[i]));
+        if (skinStats_[i])
+            skinStats_[i]->setText(lblStats_[i]->text());
+    }
+}
+
+void Form1::FocusControl(FocusTarget target) {
+    switch (target) {
+    case FocusTarget::Text1:
+        Text1_->setFocus();
+        break;
+    case FocusTarget::Combo1:
+        Combo1_->setFocus();
+        break;
+    case FocusTarget::Combo2:
+        Combo2_->setFocus();
+        break;
+    case FocusTarget::None:
+        break;
+    }
+}
+
+void Form1::StoreIndex(const char* key, int index) {
+    if (!loading_)
+        settings_.Write(key, std::to_string(index));
+}
+
+void Form1::StoreCheck(const char* key, bool checked) {
+    if (!loading_)
+        settings_.Write(key, checked ? "1" : "0");
+}
+
+void Form1::LoadSettings() {
+    // The controls take their stored values without writing them back.
+    loading_ = true;
+    Statistics stats = engine_.Stats();
+    stats.sessionSitesScanned = 0;
+    stats.sessionSitesFound = 0;
+    stats.sessionNumbersFound = 0;
+
+    Combo1_->setCurrentIndex(int(ReadNumber(settings_, "Combo1", -1, -1, Combo1_->count() - 1)));
+    Combo2_->setCurrentIndex(int(ReadNumber(settings_, "Combo2", -1, -1, Combo2_->count() - 1)));
+    chkAuto_->setChecked(ReadNumber(settings_, "chkAuto", 0, 0, 1) == 1);
+    chkAddFax_->setChecked(ReadNumber(settings_, "chkAddFax", 1, 0, 1) == 1);
+    chkNonUS_->setChecked(ReadNumber(settings_, "chkNonUS", 1, 0, 1) == 1);
+    chkAudioEmail_->setChecked(ReadNumber(settings_, "chkAudioEmail", 1, 0, 1) == 1);
+    chkAudioNext_->setChecked(ReadNumber(settings_, "chkAudioNext", 1, 0, 1) == 1);
+    chkAudioFinished_->setChecked(ReadNumber(settings_, "chkAudioFinished", 1, 0, 1) == 1);
+    cmbAdvance_->setCurrentIndex(int(ReadNumber(settings_, "cmbAdvance", 2, 0, cmbAdvance_->count() - 1)));
+    cmbLastSearch_->setCurrentIndex(
+        int(ReadNumber(settings_, "cmbLastSearch", 0, 0, cmbLastSearch_->count() - 1)));
+    stats.histNumbersFound = std::int32_t(ReadNumber(settings_, "lHistEmailFound", 0, 0, kMaxCounter));
+    stats.histSitesScanned = std::int32_t(ReadNumber(settings_, "lHistWebScanned", 0, 0, kMaxCounter));
+    for (QComboBox* combo : {Combo1_, Combo2_}) {
+        const auto index =
+            ReadNumber(settings_, combo->objectName().toStdString(), -1, -1, combo->count() - 1);
+        if (index >= 0)
+            combo->setCurrentIndex(int(index));
+    }
+    loading_ = false;
+
+    // The engine reads the options at the moment of use; give it what the controls now show.
+    Options& options = engine_.options();
+    options.Combo1 = Combo1_->currentIndex();
+    options.Combo2 = Combo2_->currentIndex();
+    options.chkAuto = chkAuto_->isChecked();
+    options.chkAddFax = chkAddFax_->isChecked();
+    options.chkNonUS = chkNonUS_->isChecked();
+    options.chkAudioEmail = chkAudioEmail_->isChecked();
+    options.chkAudioNext = chkAudioNext_->isChecked();
+    options.chkAudioFinished = chkAudioFinished_->isChecked();
+    options.cmbLastSearch = cmbLastSearch_->currentIndex();
+    engine_.SetAdvanceIndex(cmbAdvance_->currentIndex());
+    engine_.SetStatistics(stats);
+}
+
+void Form1::ShowSkinLabels() {
+    const QList<SkinLabel*> made = MakeSkinLabels(*this, {Frame1_, Frame2_, Frame4_, Frame3_});
+    // A skinned copy covers its label, so the copies of the statistics values must follow every
+    // later StatsD, or the window would show the counters of the moment it loaded.
+    for (SkinLabel* skinned : made) {
+        for (std::size_t i = 0; i < lblStats_.size(); ++i) {
+            if (skinned->parentWidget() == Frame3_ && skinned->geometry() == lblStats_[i]->geometry())
+                skinStats_[i] = skinned;
+        }
+    }
+}
+
+void Form1::Load() {
+    LoadSettings();
+    StatsD();
+    setWindowTitle(branding_.programName + QStringLiteral(" by ") + branding_.companyName);
+    cmdWebsite_->setText(QStringLiteral("Visit ") + branding_.websiteAddress);
+    for (QLabel* panel : panels_)
+        panel->show();
+    ShowSkinLabels();
+    ApplyColours(*this);
+    if (settings_.Read("showHelp", "1") == "1")
+        emit helpRequested();
+    engine_.LoadRunState();
+    LayoutMainWindow();
+}
+
+void Form1::AddSearch() {
+    engine_.cmdAdd_Click(ToAnsi(Text1_->text()));
+    Text1_->clear();
+}
+
+void Form1::ViewDatabase() {
+    if (openFolder)
+        openFolder(QUrl::fromLocalFile(QString::fromStdString(engine_.AppFolder())));
+}
+
+void Form1::ShowExport() {
+    if (!export_) {
+        export_ = new frmExport(engine_, this);
+        if (prepareExport)
+            prepareExport(*export_);
+    }
+    export_->show();
+    export_->raise();
+    export_->activateWindow();
+}
+
+void Form1::PlaceStatusBar() {
+    const int height = StatusBar1_->height();
+    StatusBar1_->setGeometry(0, std::max(0, client_->height() - height), client_->width(), height);
+    int left = 0;
+    for (QLabel* panel : panels_) {
+        if (!panel->isVisibleTo(StatusBar1_))
+            continue;
+        const int width = Px(twips_.value(panel).width());
+        panel->setGeometry(left, 0, width, height);
+        left += width;
+    }
+    StatusBar1_->raise();
+    pb1_->raise();
+}
+
+void Form1::LayoutMainWindow() {
+    const int W = Twips(frameGeometry().width());
+    const int H = Twips(frameGeometry().height());
+    const int statusHeight = Twips(StatusBar1_->height());
+
+    twips_[panels_[0]] = QRect(0, 0, Abs(W / 2), statusHeight);
+    int panel4Left = twips_[panels_[0]].width();
+    for (std::size_t i = 1; i < panels_.size(); ++i) {
+        twips_[panels_[i]] = QRect(panel4Left, 0, Abs(W / 6), statusHeight);
+        if (i < panels_.size() - 1)
+            panel4Left += Abs(W / 6);
+    }
+    const int panel4Width = twips_[panels_[3]].width();
+    const int barHeight = std::max(0, statusHeight - Twips(4));
+    Place(pb1_, panel4Left + 25, Abs(H - statusHeight - 450), Abs(panel4Width - 50), barHeight);
+
+    QRect frame1 = twips_[Frame1_];
+    QRect frame2 = twips_[Frame2_];
+    QRect frame3 = twips_[Frame3_];
+    QRect frame4 = twips_[Frame4_];
+    frame3.setHeight(Abs(H - statusHeight - frame3.top()));
+    frame2.setHeight(frame4.height() + frame3.height());
+    frame1.setHeight(frame2.height());
+    frame3.moveLeft(Abs(W - frame3.width() - 175));
+    frame4.moveLeft(frame3.left());
+    frame2.setWidth(Abs(frame3.left() / 2 - 80));
+    frame1.setWidth(frame2.width());
+    frame2.moveLeft(Abs(frame3.left() - frame2.width() - 50));
+    Place(Frame1_, frame1);
+    Place(Frame2_, frame2);
+    Place(Frame3_, frame3);
+    Place(Frame4_, frame4);
+
+    const int listWidth = Abs(frame1.width() - 2 * twips_[List1_].left());
+    for (QWidget* control : {static_cast<QWidget*>(List1_), static_cast<QWidget*>(List2_),
+                             static_cast<QWidget*>(List3_), static_cast<QWidget*>(cmdViewDatabase_),
+                             static_cast<QWidget*>(Command2_), static_cast<QWidget*>(Command3_)}) {
+        QRect rect = twips_[control];
+        rect.setWidth(listWidth);
+        Place(control, rect);
+    }
+    QRect website = twips_[cmdWebsite_];
+    website.setWidth(Abs(W - website.left() - 200));
+    Place(cmdWebsite_, website);
+    QRect list2 = twips_[List2_];
+    list2.setHeight(Abs(frame1.height() - list2.top() - 100));
+    Place(List2_, list2);
+    QRect list3 = twips_[List3_];
+    list3.setHeight(Abs(frame1.height() - list3.top() - 100));
+    Place(List3_, list3);
+
+    PlaceStatusBar();
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    LayoutMainWindow();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    engine_.Shutdown();
+    if (export_)
+        export_->close();
+    emit unloading();
+    event->accept();
+}
+
+} // namespace tarnwick

@@ -1,0 +1,127 @@
+// The main window: phrases, previews, run buttons, options, statistics and status bar, bound to the
+// harvest engine, which owns the lists, button states, texts and counters shown here.
+#pragma once
+
+#include "harvest/HarvestEngine.h"
+#include "ui/Branding.h"
+#include "ui/frmExport.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <QRect>
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+class QUrl;
+
+namespace tarnwick {
+
+class Form1 final : public QMainWindow {
+    Q_OBJECT
+public:
+    Form1(HarvestEngine& engine, SettingsStore& settings, Branding branding, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The window's load: settings, statistics, captions, help, run values, lists. Call once, before show.
+    void Load();
+    void StatsD();
+    void FocusControl(FocusTarget target);
+
+    // Opens the application folder; replaceable so tests need no file browser.
+    std::function<void(const QUrl&)> openFolder;
+    // Prepares each export window before it is shown (tests replace its dialogs here).
+    std::function<void(frmExport&)> prepareExport;
+
+    frmExport* exportWindow() const { return export_; }
+    // The design geometry in twips of a control laid out by this window.
+    QRect TwipGeometry(const QWidget* control) const { return twips_.value(control); }
+
+signals:
+    void helpRequested();
+    void aboutRequested();
+    void websiteRequested();
+    // Unload, after the harvest has stopped: the other windows close now, and the program ends
+    // unless a window that outlives the main window is still open.
+    void unloading();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void BindEngine();
+    void LoadSettings();
+    void ShowSkinLabels();
+    void LayoutMainWindow();
+    void PlaceStatusBar();
+    void Place(QWidget* control, int left, int top, int width, int height);
+    void Place(QWidget* control, QRect twips);
+    void PlaceAutoSized(QWidget* control, int left, int top);
+    int Px(int twips) const;
+    int Twips(int pixels) const;
+    void StoreIndex(const char* key, int index);
+    void StoreCheck(const char* key, bool checked);
+    void ShowList(ListId list);
+    void ShowButton(Button button, bool enabled);
+    void AddSearch();
+    void ViewDatabase();
+    void ShowExport();
+
+    HarvestEngine& engine_;
+    SettingsStore& settings_;
+    Branding branding_;
+    QHash<const QWidget*, QRect> twips_;
+    bool loading_ = false;
+
+    QWidget* client_ = nullptr;
+    QComboBox* Combo1_ = nullptr;
+    QComboBox* Combo2_ = nullptr;
+    QToolButton* Command1_ = nullptr;
+    QToolButton* cmdNextSearch_ = nullptr;
+    QToolButton* cmdStop_ = nullptr;
+    QToolButton* cmdResume_ = nullptr;
+    QPushButton* cmdWebsite_ = nullptr;
+    QPushButton* cmdDoSearch_ = nullptr;
+    QLineEdit* txtSearch_ = nullptr;
+    QGroupBox* Frame1_ = nullptr;
+    QGroupBox* Frame2_ = nullptr;
+    QGroupBox* Frame3_ = nullptr;
+    QGroupBox* Frame4_ = nullptr;
+    QToolButton* cmdAdd_ = nullptr;
+    QToolButton* cmbDel_ = nullptr;
+    QLineEdit* Text1_ = nullptr;
+    QListWidget* List1_ = nullptr;
+    QListWidget* List2_ = nullptr;
+    QListWidget* List3_ = nullptr;
+    QPushButton* cmdViewDatabase_ = nullptr;
+    QPushButton* Command2_ = nullptr;
+    QPushButton* Command3_ = nullptr;
+    QCheckBox* chkAuto_ = nullptr;
+    QComboBox* cmbAdvance_ = nullptr;
+    QComboBox* cmbLastSearch_ = nullptr;
+    QCheckBox* chkAudioEmail_ = nullptr;
+    QCheckBox* chkAudioNext_ = nullptr;
+    QCheckBox* chkAudioFinished_ = nullptr;
+    QCheckBox* chkAddFax_ = nullptr;
+    QCheckBox* chkNonUS_ = nullptr;
+    std::array<QLabel*, 5> lblStats_{};
+    std::array<QPointer<QLabel>, 5> skinStats_{};
+    QWidget* StatusBar1_ = nullptr;
+    std::array<QLabel*, 4> panels_{};
+    QProgressBar* pb1_ = nullptr;
+    QPointer<frmExport> export_;
+};
+
+} // namespace tarnwick

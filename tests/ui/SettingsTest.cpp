@@ -1,0 +1,204 @@
+// The main window's options: defaults on a first run, immediate writes, restore at the next start,
+// and stored values that are not usable falling back to their defaults.
+#include "UiTestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+namespace tarnwick::test {
+namespace {
+
+struct OptionState {
+    int combo1;
+    int combo2;
+    bool chkAuto;
+    bool chkAddFax;
+    bool chkNonUS;
+    bool chkAudioEmail;
+    bool chkAudioNext;
+    bool chkAudioFinished;
+    int cmbAdvance;
+    int cmbLastSearch;
+};
+
+OptionState ShownOptions(const WindowUnderTest& w) {
+    return {
+        w.Find<QComboBox>("Combo1")->currentIndex(),     w.Find<QComboBox>("Combo2")->currentIndex(),
+        w.Find<QCheckBox>("chkAuto")->isChecked(),       w.Find<QCheckBox>("chkAddFax")->isChecked(),
+        w.Find<QCheckBox>("chkNonUS")->isChecked(),      w.Find<QCheckBox>("chkAudioEmail")->isChecked(),
+        w.Find<QCheckBox>("chkAudioNext")->isChecked(),  w.Find<QCheckBox>("chkAudioFinished")->isChecked(),
+        w.Find<QComboBox>("cmbAdvance")->currentIndex(), w.Find<QComboBox>("cmbLastSearch")->currentIndex()};
+}
+
+std::vector<QString> StatsTexts(const WindowUnderTest& w) {
+    std::vector<QString> texts;
+    for (QLabel* label : w.form->findChildren<QLabel*>(QStringLiteral("lblStats")))
+        texts.push_back(label->text());
+    return texts;
+}
+
+TEST(MainWindowSettings, FirstRunShowsEveryDefault) {
+    UiEnvironment env;
+    WindowUnderTest w(env);
+    w.form->Load();
+
+    const OptionState shown = ShownOptions(w);
+    EXPECT_EQ(shown.combo1, -1);
+    EXPECT_EQ(shown.combo2, -1);
+    EXPECT_FALSE(shown.chkAuto);
+    EXPECT_TRUE(shown.chkAddFax);
+    EXPECT_TRUE(shown.chkNonUS);
+    EXPECT_TRUE(shown.chkAudioEmail);
+    EXPECT_TRUE(shown.chkAudioNext);
+    EXPECT_TRUE(shown.chkAudioFinished);
+    EXPECT_EQ(w.Find<QComboBox>("cmbAdvance")->currentText(), QStringLiteral("10,000"));
+    EXPECT_EQ(w.engine->AdvanceAfter(), 10000);
+    EXPECT_EQ(w.Find<QComboBox>("cmbLastSearch")->currentText(), QStringLiteral("Stop Immediately"));
+    EXPECT_EQ(StatsTexts(w), std::vector<QString>(5, QStringLiteral("0")));
+    EXPECT_EQ(w.helpRequests, 1);
+
+    // The engine reads the options the controls show.
+    const Options& options = w.engine->options();
+    EXPECT_EQ(options.Combo1, -1);
+    EXPECT_EQ(options.Combo2, -1);
+    EXPECT_FALSE(options.chkAuto);
+    EXPECT_TRUE(options.chkAddFax && options.chkNonUS && options.chkAudioEmail && options.chkAudioNext &&
+                options.chkAudioFinished);
+    EXPECT_EQ(options.cmbLastSearch, 0);
+
+    // Loading writes nothing.
+    EXPECT_EQ(env.Stored(QStringLiteral("Combo1")), QStringLiteral("<absent>"));
+    EXPECT_EQ(env.Stored(QStringLiteral("chkAddFax")), QStringLiteral("<absent>"));
+}
+
+TEST(MainWindowSettings, EveryOptionIsWrittenAtOnceAndSurvivesARestart) {
+    UiEnvironment env;
+    {
+        WindowUnderTest w(env);
+        w.form->Load();
+        w.Find<QComboBox>("Combo1")->setCurrentIndex(1);
+        EXPECT_EQ(env.Stored(QStringLiteral("Combo1")), QStringLiteral("1")); // before any exit
+        w.Find<QComboBox>("Combo2")->setCurrentIndex(5);
+        w.Find<QCheckBox>("chkAuto")->click();
+        w.Find<QCheckBox>("chkAddFax")->click();
+        w.Find<QCheckBox>("chkNonUS")->click();
+        w.Find<QCheckBox>("chkAudioEmail")->click();
+        w.Find<QCheckBox>("chkAudioNext")->click();
+        w.Find<QCheckBox>("chkAudioFinished")->click();
+        w.Find<QComboBox>("cmbAdvance")->setCurrentIndex(7);
+        w.Find<QComboBox>("cmbLastSearch")->setCurrentIndex(1);
+        EXPECT_EQ(env.Stored(QStringLiteral("chkAuto")), QStringLiteral("1"));
+        EXPECT_EQ(env.Stored(QStringLiteral("chkAudioFinished")), QStringLiteral("0"));
+        EXPECT_EQ(env.Stored(QStringLiteral("cmbAdvance")), QStringLiteral("7"));
+        EXPECT_EQ(w.engine->AdvanceAfter(), 500000);
+        EXPECT_TRUE(w.engine->options().chkAuto);
+        EXPECT_FALSE(w.engine->options().chkNonUS);
+        EXPECT_EQ(w.engine->options().Combo2, 5);
+    }
+    WindowUnderTest again(env);
+    again.form->Load();
+    const OptionState shown = ShownOptions(again);
+    EXPECT_EQ(shown.combo1, 1);
+    EXPECT_EQ(shown.combo2, 5);
+    EXPECT_TRUE(shown.chkAuto);
+    EXPECT_FALSE(shown.chkAddFax);
+    EXPECT_FALSE(shown.chkNonUS);
+    EXPECT_FALSE(shown.chkAudioEmail);
+    EXPECT_FALSE(shown.chkAudioNext);
+    EXPECT_FALSE(shown.chkAudioFinished);
+    EXPECT_EQ(shown.cmbAdvance, 7);
+    EXPECT_EQ(again.Find<QComboBox>("cmbLastSearch")->currentText(),
+              QStringLiteral("Continue Until Stopped"));
+    EXPECT_EQ(again.engine->options().cmbLastSearch, 1);
+    EXPECT_EQ(again.engine->AdvanceAfter(), 500000);
+    EXPECT_FALSE(again.engine->options().chkAudioEmail);
+}
+
+TEST(MainWindowSettings, LifetimeCountersAndHelpChoiceAreRead) {
+    UiEnvironment env;
+    env.Store(QStringLiteral("lHistWebScanned"), QStringLiteral("123456"));
+    env.Store(QStringLiteral("lHistEmailFound"), QStringLiteral("2147483647"));
+    env.Store(QStringLiteral("showHelp"), QStringLiteral("0"));
+    WindowUnderTest w(env);
+    w.form->Load();
+    EXPECT_EQ(StatsTexts(w),
+              (std::vector<QString>{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+                                    QStringLiteral("123456"), QStringLiteral("2147483647")}));
+    EXPECT_EQ(w.engine->Stats().histSitesScanned, 123456);
+    EXPECT_EQ(w.helpRequests, 0);
+}
+
+struct CorruptCase {
+    const char* key;
+    const char* stored;
+};
+
+class CorruptSetting : public testing::TestWithParam<CorruptCase> {};
+
+TEST_P(CorruptSetting, FallsBackToTheDefault) {
+    UiEnvironment env;
+    env.Store(QLatin1String(GetParam().key), QLatin1String(GetParam().stored));
+    WindowUnderTest w(env);
+    w.form->Load();
+    const OptionState shown = ShownOptions(w);
+    EXPECT_EQ(shown.combo1, -1);
+    EXPECT_EQ(shown.combo2, -1);
+    EXPECT_FALSE(shown.chkAuto);
+    EXPECT_TRUE(shown.chkAddFax);
+    EXPECT_TRUE(shown.chkNonUS);
+    EXPECT_TRUE(shown.chkAudioEmail);
+    EXPECT_TRUE(shown.chkAudioNext);
+    EXPECT_TRUE(shown.chkAudioFinished);
+    EXPECT_EQ(shown.cmbAdvance, 2);
+    EXPECT_EQ(w.engine->AdvanceAfter(), 10000);
+    EXPECT_EQ(shown.cmbLastSearch, 0);
+    EXPECT_EQ(StatsTexts(w), std::vector<QString>(5, QStringLiteral("0")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NotANumberOrOutOfRange, CorruptSetting,
+    testing::Values(CorruptCase{"Combo1", "Google"}, CorruptCase{"Combo1", "2"}, CorruptCase{"Combo1", "-2"},
+                    CorruptCase{"Combo2", "6"}, CorruptCase{"Combo2", "1.5"}, CorruptCase{"chkAuto", "2"},
+                    CorruptCase{"chkAuto", "true"}, CorruptCase{"chkAddFax", "-1"},
+                    CorruptCase{"chkNonUS", ""}, CorruptCase{"chkAudioEmail", "0x0"},
+                    CorruptCase{"chkAudioNext", " 0"}, CorruptCase{"chkAudioFinished", "0 "},
+                    CorruptCase{"cmbAdvance", "8"}, CorruptCase{"cmbAdvance", "-1"},
+                    CorruptCase{"cmbAdvance", "+3"}, CorruptCase{"cmbLastSearch", "2"},
+                    CorruptCase{"cmbLastSearch", "1e0"}, CorruptCase{"lHistEmailFound", "-5"},
+                    CorruptCase{"lHistEmailFound", "2147483648"},
+                    CorruptCase{"lHistWebScanned", "99999999999999999999999"},
+                    CorruptCase{"lHistWebScanned", "12abc"}));
+
+struct NumberCase {
+    const char* stored;
+    std::int64_t expected;
+};
+
+class StrictNumber : public testing::TestWithParam<NumberCase> {};
+
+TEST_P(StrictNumber, OnlyWholeDecimalsInRangeAreTaken) {
+    UiEnvironment env;
+    QtSettingsStore store;
+    store.Write("value", GetParam().stored);
+    EXPECT_EQ(ReadNumber(store, "value", 99, -1, 7), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StrictNumber,
+                         testing::Values(NumberCase{"0", 0}, NumberCase{"7", 7}, NumberCase{"-1", -1},
+                                         NumberCase{"8", 99}, NumberCase{"-2", 99}, NumberCase{"", 99},
+                                         NumberCase{"3x", 99}, NumberCase{"x3", 99}, NumberCase{"- 1", 99},
+                                         NumberCase{"007", 7}));
+
+TEST(SettingsStore, KeysLiveInTheSettingsGroupOfTheProgram) {
+    UiEnvironment env;
+    QtSettingsStore store;
+    EXPECT_EQ(store.Read("Combo1", "-1"), "-1");
+    store.Write("Combo1", "1");
+    EXPECT_EQ(store.Read("Combo1", "-1"), "1");
+    EXPECT_EQ(env.Stored(QStringLiteral("Combo1")), QStringLiteral("1"));
+}
+
+} // namespace
+} // namespace tarnwick::test
