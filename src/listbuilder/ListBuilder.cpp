@@ -50,18 +50,19 @@ void ListBuilder::QueryFirstPage() {
 }
 
 void ListBuilder::WebBrowser1_DocumentComplete() {
-    // Events from frames or repeated for one page are skipped while its body is being read.
-    if (listFinished_ || readingBody_ || browser_.LocationURL().size() <= 8)
+    // Events from frames, or repeated for one page, are skipped while that page is handled.
+    if (listFinished_ || extracting_ || browser_.LocationURL().size() <= 8)
         return;
-    readingBody_ = true;
+    extracting_ = true;
     QPointer<ListBuilder> self(this);
     browser_.ReadBodyHtml([self](std::optional<std::string> bodyHtml) {
         if (!self)
             return;
-        self->readingBody_ = false;
         // A body that cannot be read ignores the page; a further event may read it again.
-        if (!bodyHtml || self->listFinished_)
+        if (!bodyHtml || self->listFinished_) {
+            self->extracting_ = false;
             return;
+        }
         self->ExtractResultLinks(*bodyHtml);
     });
 }
@@ -75,6 +76,7 @@ void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
         ++foundTotal_;
     }
     SetText1(QStringLiteral("Extracted ") + Number(foundTotal_) + QStringLiteral(" unique results."));
+    extracting_ = false;
     QueryNextPage();
 }
 

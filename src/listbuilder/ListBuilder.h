@@ -56,8 +56,8 @@ private:
     std::string foundText_;
     bool listFinished_ = false;
     QString text1_ = QStringLiteral("Status...");
-    // Set while a page body is being read: further events of that page are skipped.
-    bool readingBody_ = false;
+    // Set while a page is being read and extracted: events arriving meanwhile are skipped.
+    bool extracting_ = false;
 };
 
 } // namespace tarnwick

@@ -1,9 +1,11 @@
 // The List builder against a fake browser: paging, the end of a build and the hand-over to the
 // harvest, to the next phrase or back to the user.
 #include "BuilderHarness.h"
+#include "listbuilder/ResultLinks.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace tarnwick::testing {
 namespace {
@@ -215,6 +217,24 @@ TEST_F(DirectBuildTest, AnEventDuringABodyReadIsSkipped) {
     Settle();
     EXPECT_EQ(browser.bodyReads, 2);
     EXPECT_EQ(builder.foundTotal(), 25);
+    h.engine->cmdStop_Click();
+}
+
+TEST_F(DirectBuildTest, AnEventDuringExtractionIsSkipped) {
+    Load(25);
+    browser.pages[NextPageAddress(builder.engine(), builder.searchTerms(), 101)] =
+        ResultPage(Domains("r", 25, 10));
+    // The statistics redraw runs inside the extraction: an event raised there must not start a
+    // second read of the page being extracted.
+    bool raised = false;
+    QObject::connect(h.engine.get(), &HarvestEngine::statisticsChanged, &browser, [&] {
+        if (!std::exchange(raised, true))
+            browser.RaiseDocumentComplete();
+    });
+    ASSERT_TRUE(BuilderHarness::RunUntil([&] { return builder.listFinished(); }));
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(builder.foundTotal(), 35);
+    EXPECT_EQ(browser.navigations.size(), 3u);
     h.engine->cmdStop_Click();
 }
 
