@@ -29,7 +29,7 @@ EngineHarness::EngineHarness()
     engine_ = std::make_unique<HarvestEngine>(std::move(services));
     engine_->SetListBuilder(&launcher);
     engine_->SetTickInterval(10);
-    engine_->SetTimeouts(20, 100);
+    engine_->SetTimeouts(50, 200);
     Options& options = engine_->options();
     options.Combo1 = 0;
     options.Combo2 = 0;

@@ -65,7 +65,7 @@ struct FaxRow {
 
 class EngineHarness {
 public:
-    // Ticks of 10 ms; a download is idle after 20 ticks and overdue after 100.
+    // Ticks of 10 ms; a download is idle after 50 ticks and overdue after 200.
     EngineHarness();
     ~EngineHarness();
 

@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, EngineProgress,
 TEST(EngineFetch, ASilentHostTimesOutAndIsSkippedFromThenOnAlsoAsASubstring) {
     EngineHarness h;
     h.web.SetHostility("slow.example.com", Hostility::Silent);
-    h.engine().SetTimeouts(5, 100);
+    h.engine().SetTimeouts(15, 100);
     HarvestOne(h, "slow.example.com/a");
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.engine().TimedOutHosts() == "slow.example.com"; }));
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.web.OpenConnections() == 0; }));
@@ -134,7 +134,7 @@ TEST_P(EngineHostile, NeverCrashesOrHangsAndMovesOn) {
     h.web.SetHostility("bad.example", c.hostility);
     h.web.SetDripInterval(std::chrono::milliseconds(5));
     h.web.SetPage("bad.example", "/", std::string(4000, 'd'));
-    h.engine().SetTimeouts(10, 40);
+    h.engine().SetTimeouts(30, 80);
     HarvestOne(h, "bad.example/");
     ASSERT_TRUE(EngineHarness::WaitFor(
         [&] { return h.engine().Stats().sessionSitesScanned == 1 || !h.engine().TimedOutHosts().empty(); }));
@@ -212,14 +212,14 @@ TEST(EngineCrawl, CrawlsALinkedWebAndStoresEveryNumberOnce) {
         "<body><p>International fax: +44 20 7946 0000</p>\r\n<a href=\"dir/page.html\">More</a>\r\n");
     h.web.SetPage("www.beta.com", "/dir/page.html",
                   "<body><p>Fax: (212) 555-0101</p><p>Faxes to us today at 800-555-1234 please</p>");
-    h.engine().SetTimeouts(5, 100);
+    h.engine().SetTimeouts(20, 200);
     h.settings.values["lHistWebScanned"] = "7";
     h.engine().SetStatistics({0, 0, 0, 7, 3});
     HarvestOne(h, "www.alpha.com/");
 
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.engine().Stats().sessionSitesScanned == 6; }));
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.engine().StatusText(2).empty(); }));
-    EngineHarness::Pump(200); // several idle time-outs: nothing else is fetched
+    EngineHarness::Pump(500); // past two idle time-outs: nothing else is fetched
     h.engine().cmdStop_Click();
 
     std::set<std::pair<std::string, std::string>> requested;

@@ -189,7 +189,7 @@ TEST_P(EngineStop, StopWithTenDownloadsInFlightSavesAndScansNothing) {
     EXPECT_EQ(h.sounds.Count("/sounds/finished.wav"), 1);
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.web.OpenConnections() == 0; }));
 
-    EngineHarness::Pump(300); // well past the idle time-out
+    EngineHarness::Pump(700); // well past the idle time-out
     for (int slot = 0; slot < HarvestEngine::kSlotCount; ++slot) {
         EXPECT_FALSE(FileExists(h.appFolder() + "/html" + std::to_string(slot) + ".txt"));
     }
@@ -400,14 +400,14 @@ TEST(EngineRun, DryQueueAtTheLastPhraseStopsImmediately) {
 TEST(EngineRun, ContinueUntilStoppedIdlesBoundedAndPicksUpNewWebsites) {
     EngineHarness h;
     h.engine().options().cmbLastSearch = 1;
-    h.engine().SetTimeouts(3, 100);
+    h.engine().SetTimeouts(10, 100);
     h.web.SetPage("b.example", "/", "<p>nothing here</p>");
     h.Phrases({"plumbers"});
     h.Queue({"a.example/", "b.example/"});
     h.engine().cmdDoSearch_Click();
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.engine().Stats().sessionSitesScanned == 1; }));
 
-    EngineHarness::Pump(600); // some twenty idle time-outs of the waiting slots
+    EngineHarness::Pump(600); // some six idle time-outs of each waiting slot
     EXPECT_TRUE(h.engine().harvesting());
     EXPECT_LE(h.engine().List(ListId::List2).size(), 1u);
     EXPECT_TRUE(h.engine().TimedOutHosts().empty());
@@ -427,7 +427,7 @@ TEST(EngineRun, ContinueUntilStoppedIdlesBoundedAndPicksUpNewWebsites) {
 TEST(EngineRun, TimersDoNothingOnceTheHarvestHasStopped) {
     EngineHarness h;
     h.web.SetHostility("hold.example", Hostility::Silent);
-    h.engine().SetTimeouts(20, 30);
+    h.engine().SetTimeouts(40, 50);
     h.engine().options().cmbLastSearch = 1;
     h.Phrases({"plumbers"});
     h.Queue({"hold.example/a", "hold.example/b"});
@@ -436,7 +436,7 @@ TEST(EngineRun, TimersDoNothingOnceTheHarvestHasStopped) {
     h.engine().cmdStop_Click();
     const Statistics before = h.engine().Stats();
 
-    EngineHarness::Pump(500); // fifty ticks, well past both time-outs
+    EngineHarness::Pump(700); // seventy ticks, well past both time-outs
     EXPECT_TRUE(h.engine().TimedOutHosts().empty());
     EXPECT_EQ(h.engine().Stats().sessionSitesScanned, before.sessionSitesScanned);
     EXPECT_EQ(h.engine().List(ListId::List2), std::vector<std::string>{""});
