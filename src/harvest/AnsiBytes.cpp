@@ -26,8 +26,4 @@ QString AnsiToQString(const std::string& bytes) {
     return text;
 }
 
-QString HostToQString(const std::string& host) {
-    return AnsiToQString(host);
-}
-
 } // namespace tarnwick

@@ -8,8 +8,4 @@ namespace tarnwick {
 
 QString AnsiToQString(const std::string& bytes);
 
-// Host names go to the resolver and the socket as they were written; bytes above 127 map
-// one to one onto Windows-1252 characters.
-QString HostToQString(const std::string& host);
-
 } // namespace tarnwick

@@ -636,7 +636,7 @@ struct HarvestEngine::Impl {
         slot.socket->abort();
         slot.phase = Phase::Fetching;
         const Endpoint endpoint =
-            services.resolve ? services.resolve(slot.host) : Endpoint{HostToQString(slot.host), 80};
+            services.resolve ? services.resolve(slot.host) : Endpoint{AnsiToQString(slot.host), 80};
         slot.socket->connectToHost(endpoint.host, endpoint.port);
         return Start::Started;
     }
