@@ -428,6 +428,7 @@ struct HarvestEngine::Impl {
         SetStatus(2, "Getting Links");
         Yield();
         if (!Alive(job.slot, job.generation)) {
+            SetStatus(2, "");
             return false;
         }
         const std::optional<std::string> content = ReadWholeFile(PageFilePath(services.appFolder, job.slot));

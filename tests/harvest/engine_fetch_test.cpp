@@ -118,6 +118,51 @@ TEST(EngineFetch, WritesThePageFileAndQueuesTheFirstLinkOfEachLine) {
     EXPECT_EQ(h.web.RequestCount(), 3u);
 }
 
+TEST(EngineFetch, StopWhileTheLinksAreReadEndsTheChainBeforeTheNumbers) {
+    EngineHarness h;
+    h.web.SetPage("www.site.com", "/",
+                  "<body>\r\n<a href=\"next.html\">n</a>\r\n<p>Fax: (212) 555-0166</p>\r\n");
+    QObject::connect(&h.engine(), &HarvestEngine::statusTextChanged, &h.engine(),
+                     [&](int panel, const QString& text) {
+                         if (panel == 2 && text == QStringLiteral("Getting Links")) {
+                             h.engine().cmdStop_Click();
+                         }
+                     });
+    HarvestOne(h, "www.site.com/");
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return !h.engine().harvesting(); }));
+    EngineHarness::Pump(100);
+
+    EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 1);
+    EXPECT_TRUE(FileExists(h.appFolder() + "/html0.txt"));
+    EXPECT_EQ(h.engine().Stats().sessionSitesFound, 0);
+    EXPECT_EQ(h.db().CountWebsites(), 0);
+    EXPECT_TRUE(h.StoredFaxes().empty());
+    EXPECT_EQ(h.engine().StatusText(2), "");
+}
+
+TEST(EngineFetch, StopWhileNumbersAreStoredFinishesThePageButHandsTheSlotNothing) {
+    EngineHarness h;
+    h.web.SetPage(
+        "www.site.com", "/",
+        "<body>\r\n<a href=\"next.html\">n</a>\r\n<p>Fax: (212) 555-0161</p><p>Fax: (212) 555-0162</p>"
+        "<p>Fax: (212) 555-0163</p>\r\n");
+    h.web.SetPage("www.site.com", "/next.html", "<body><p>Fax: (212) 555-0164</p>");
+    QObject::connect(&h.engine(), &HarvestEngine::statisticsChanged, &h.engine(), [&] {
+        if (h.engine().harvesting() && h.engine().Stats().sessionNumbersFound == 1) {
+            h.engine().cmdStop_Click();
+        }
+    });
+    HarvestOne(h, "www.site.com/");
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.StoredFaxes().size() == 3; }));
+    EngineHarness::Pump(300);
+
+    EXPECT_FALSE(h.engine().harvesting());
+    EXPECT_EQ(h.StoredFaxes().size(), 3u);
+    EXPECT_EQ(h.engine().Stats().sessionSitesFound, 1);
+    EXPECT_FALSE(h.web.WasRequested("www.site.com", "/next.html"));
+    EXPECT_TRUE(h.engine().IsEnabled(Button::cmdResume)) << "the link found is still queued";
+}
+
 struct HostileCase {
     const char* name;
     Hostility hostility;
