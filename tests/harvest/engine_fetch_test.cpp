@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <set>
 
 namespace tarnwick::test {
@@ -36,6 +37,10 @@ struct ProgressCase {
     std::string lengthLine;
     int peak; // highest progress value shown while receiving
 };
+
+void PrintTo(const ProgressCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class EngineProgress : public testing::TestWithParam<ProgressCase> {};
 
@@ -168,6 +173,10 @@ struct HostileCase {
     Hostility hostility;
     bool timesOut; // else the page is saved and scanned
 };
+
+void PrintTo(const HostileCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class EngineHostile : public testing::TestWithParam<HostileCase> {};
 

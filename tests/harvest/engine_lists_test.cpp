@@ -3,6 +3,7 @@
 #include "EngineHarness.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace tarnwick::test {
 namespace {
@@ -20,6 +21,10 @@ struct DeleteCase {
     bool asksConfirmation;
     bool queueEmptied; // the websites table and the work list
 };
+
+void PrintTo(const DeleteCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class EngineDeletePhrase : public testing::TestWithParam<DeleteCase> {};
 

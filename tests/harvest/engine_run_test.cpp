@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace tarnwick::test {
 namespace {
@@ -105,6 +106,10 @@ struct StartCase {
     FocusTarget focus;
 };
 
+void PrintTo(const StartCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class EngineStart : public testing::TestWithParam<StartCase> {};
 
 TEST_P(EngineStart, ValidatesAfterEmptyingTheQueueAndOpensTheListBuilder) {
@@ -163,6 +168,10 @@ struct StopCase {
     int queued;
     bool resumeOffered;
 };
+
+void PrintTo(const StopCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class EngineStop : public testing::TestWithParam<StopCase> {};
 
@@ -261,6 +270,10 @@ struct LastNextCase {
     bool keepsRunning;
 };
 
+void PrintTo(const LastNextCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class EngineNextAtLastPhrase : public testing::TestWithParam<LastNextCase> {};
 
 TEST_P(EngineNextAtLastPhrase, StopsOrOnlyPlaysTheFinishedSound) {
@@ -297,6 +310,10 @@ struct AdvanceCase {
     std::vector<std::string> phrases;
     bool advanced; // else the queue ran dry first
 };
+
+void PrintTo(const AdvanceCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class EngineAutoAdvance : public testing::TestWithParam<AdvanceCase> {};
 
