@@ -6,6 +6,7 @@
 #include "ui/AnsiText.h"
 #include "ui/QtSettingsStore.h"
 #include "ui/Skin.h"
+#include "ui/Twips.h"
 #include "ui/frmExport.h"
 
 #include <QCheckBox>
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QUrl>
-#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <utility>
@@ -33,7 +33,6 @@ static void InitMainWindowResources() {
 namespace tarnwick {
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 constexpr int kDesignClientWidth = 11535;
 constexpr int kDesignClientHeight = 10200;
 constexpr std::int64_t kMaxCounter = std::numeric_limits<std::int32_t>::max();
@@ -121,11 +120,11 @@ Form1::Form1(HarvestEngine& engine, SettingsStore& settings, Branding branding, 
 Form1::~Form1() = default;
 
 int Form1::Px(int twips) const {
-    return int(std::lround(double(twips) * logicalDpiX() / kTwipsPerInch));
+    return TwipsToPx(*this, twips);
 }
 
 int Form1::Twips(int pixels) const {
-    return int(std::lround(double(pixels) * kTwipsPerInch / logicalDpiX()));
+    return PxToTwips(*this, pixels);
 }
 
 void Form1::Place(QWidget* control, int left, int top, int width, int height) {

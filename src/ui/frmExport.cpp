@@ -4,6 +4,7 @@
 #include "harvest/HarvestEngine.h"
 #include "store/Export.h"
 #include "ui/Skin.h"
+#include "ui/Twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <cmath>
 
 namespace tarnwick {
 
@@ -38,7 +38,7 @@ frmExport::frmExport(HarvestEngine& engine, QWidget* parent)
     Command1_->setObjectName(QStringLiteral("Command1"));
 
     // Design geometry in twips (left, top, width, height) at 15 twips to a pixel at 96 DPI.
-    const auto px = [this](int twips) { return int(std::lround(double(twips) * logicalDpiX() / 1440)); };
+    const auto px = [this](int twips) { return TwipsToPx(*this, twips); };
     Label1_->setGeometry(px(120), px(120), px(3735), px(255));
     Combo1_->setGeometry(px(120), px(390), px(3735), px(315));
     Check2_->setGeometry(px(120), px(825), px(3735), px(255));
