@@ -151,5 +151,19 @@ TEST_F(ExportWindow, TheExportButtonShowsOneWindowAtATime) {
     EXPECT_EQ(w.form->findChildren<frmExport*>().size(), 1);
 }
 
+TEST(ExportWindowQuestion, IsAYesNoBoxUnderTheProgramName) {
+    UiEnvironment env;
+    WindowUnderTest w(env);
+    frmExport window(*w.engine);
+    SeenBox seen;
+    AnswerNextMessageBox(QMessageBox::No, seen);
+    EXPECT_FALSE(window.confirmYesNo(QStringLiteral("Are you sure you want to delete all faxes?")));
+    EXPECT_EQ(seen.title, QStringLiteral("Tarnwick"));
+    EXPECT_EQ(seen.text, QStringLiteral("Are you sure you want to delete all faxes?"));
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+    AnswerNextMessageBox(QMessageBox::Yes, seen);
+    EXPECT_TRUE(window.confirmYesNo(QStringLiteral("Are you sure you want to delete all faxes?")));
+}
+
 } // namespace
 } // namespace tarnwick::test
