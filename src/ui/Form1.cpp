@@ -86,6 +86,8 @@ QListWidget* AddList(QWidget* parent, const char* name) {
     auto* list = new QListWidget(parent);
     list->setObjectName(QLatin1String(name));
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One line per entry: the lists change on every take, and measuring each entry is costly.
+    list->setUniformItemSizes(true);
     return list;
 }
 
