@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <utility>
@@ -582,8 +583,13 @@ void Form1::LayoutMainWindow() {
             panel4Left += Abs(W / 6);
     }
     const int panel4Width = twips_[panels_[3]].width();
+    // The Top rule assumes the original platform's title and menu bar heights; window chrome differs
+    // between desktops, so the bar is then kept inside the status bar, where the rule meant it.
     const int barHeight = std::max(0, statusHeight - Twips(4));
-    Place(pb1_, panel4Left + 25, Abs(H - statusHeight - 450), Abs(panel4Width - 50), barHeight);
+    const int statusTop = std::max(0, Twips(client_->height()) - statusHeight);
+    const int barTop = std::clamp(Abs(H - statusHeight - 450), statusTop + Twips(2),
+                                  statusTop + std::max(Twips(2), statusHeight - barHeight - Twips(2)));
+    Place(pb1_, panel4Left + 25, barTop, Abs(panel4Width - 50), barHeight);
 
     QRect frame1 = twips_[Frame1_];
     QRect frame2 = twips_[Frame2_];

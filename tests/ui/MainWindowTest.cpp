@@ -294,6 +294,9 @@ TEST(MainWindowLayout, TheRightColumnHugsTheEdgeAndTheLeftFramesShareTheRest) {
     const QRect bar = w.form->findChild<QProgressBar*>(QStringLiteral("pb1"))->geometry();
     EXPECT_NEAR(bar.left(), panel4.left() + 25 * dpi / 1440.0, 1.0);
     EXPECT_LT(bar.right(), panel4.right() + 1);
+    const QRect statusBar = w.form->findChild<QWidget*>(QStringLiteral("StatusBar1"))->geometry();
+    EXPECT_GE(bar.top(), statusBar.top());
+    EXPECT_LE(bar.bottom(), statusBar.bottom());
     EXPECT_EQ(twips("Panel1").width(), W / 2);
     EXPECT_EQ(twips("Panel2").width(), W / 6);
 }
