@@ -1,6 +1,8 @@
 // Result-page addresses and result-domain extraction.
 #include "listbuilder/ResultLinks.h"
 
+#include "harvest/PageFiles.h"
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -68,24 +70,6 @@ std::string BreakBeforeLinks(const std::string& pageHtml) {
     return out;
 }
 
-// Splits at CR or CR LF; a lone LF stays inside its line.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t cr = text.find('\r', start);
-        if (cr == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, cr - start));
-        start = cr + 1;
-        if (start < text.size() && text[start] == '\n')
-            ++start;
-    }
-    return lines;
-}
-
 bool IsCandidate(std::string_view line) {
     if (line.empty() || !line.starts_with(kScheme))
         return false;
@@ -135,7 +119,7 @@ std::vector<std::string> ExtractResultDomains(const std::string& pageHtml, std::
     // Repeats are found in a lower-case copy kept in step with foundText.
     std::string foundLower = Lowered(foundText);
     const std::string text = BreakBeforeLinks(pageHtml);
-    for (std::string_view line : SplitLines(text)) {
+    for (std::string_view line : SplitReaderLines(text)) {
         if (!IsCandidate(line))
             continue;
         std::string domain = ReduceToDomain(line);
