@@ -1,6 +1,7 @@
 // Single-pass HTML-to-text conversion, character reference decoding and space removal.
 #include "text/HtmlToText.h"
 
+#include "text/Cp1252.h"
 #include "text/HtmlScan.h"
 
 #include <array>
@@ -53,22 +54,11 @@ std::string_view TrimSpaces(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Windows-1252 bytes 128 to 159 by the character they stand for; 0 where the byte is unused.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 std::string CharacterFor(std::uint64_t code) {
     if (code <= 255) {
         return std::string(1, static_cast<char>(code));
     }
-    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] == code) {
-            return std::string(1, static_cast<char>(128 + i));
-        }
-    }
-    return "?";
+    return std::string(1, code > 0xFFFF ? '?' : UnicodeToCp1252(static_cast<char32_t>(code)));
 }
 
 struct NamedCharacter {

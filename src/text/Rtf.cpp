@@ -1,6 +1,8 @@
 // A forgiving RTF reader: one pass over the bytes with a stack of group states.
 #include "text/Rtf.h"
 
+#include "text/Cp1252.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -9,27 +11,11 @@ namespace tarnwick {
 
 namespace {
 
-// Unicode code points of the Windows-1252 bytes 0x80 to 0x9F; the five unassigned bytes keep
-// their own value, as the system's conversion does.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-unsigned CodePointOf(unsigned char byte) {
-    return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
-}
-
 // The Windows-1252 byte for a code point, or '?' when the code page has none.
 char ByteOf(long codePoint) {
     if (codePoint < 0)
         codePoint += 65536; // RTF writes code points above 32767 as negative numbers
-    if ((codePoint >= 0 && codePoint < 0x80) || (codePoint >= 0xA0 && codePoint < 0x100))
-        return static_cast<char>(codePoint);
-    const auto* found = std::find(kCp1252High.begin(), kCp1252High.end(), static_cast<char16_t>(codePoint));
-    if (codePoint <= 0xFFFF && found != kCp1252High.end())
-        return static_cast<char>(0x80 + (found - kCp1252High.begin()));
-    return '?';
+    return codePoint < 0 || codePoint > 0xFFFF ? '?' : UnicodeToCp1252(static_cast<char32_t>(codePoint));
 }
 
 bool IsLetter(char c) {
@@ -339,7 +325,7 @@ void AppendEscaped(std::string& html, const std::string& text) {
             if (byte < 0x80)
                 html.push_back(c);
             else
-                html += "&#" + std::to_string(CodePointOf(byte)) + ";";
+                html += "&#" + std::to_string(Cp1252ToUnicode(byte)) + ";";
             break;
         }
     }
