@@ -2,6 +2,7 @@
 // cold queue to a dry one. Reports pages per second, CPU per page, peak memory and the longest
 // stall of the event loop (how late a 10 ms timer fires).
 #include "FixtureWeb.h"
+#include "StallProbe.h"
 #include "harvest/HarvestEngine.h"
 #include "store/Database.h"
 
@@ -168,23 +169,14 @@ void BM_CrawlGeneratedWeb(benchmark::State& state) {
             database.AddWebsite(address);
         }
 
-        qint64 worstStallMs = 0;
-        QElapsedTimer sinceTick;
-        QTimer probe;
-        probe.setTimerType(Qt::PreciseTimer);
-        probe.setInterval(10);
-        QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
-            worstStallMs = std::max(worstStallMs, sinceTick.elapsed() - 10);
-            sinceTick.restart();
-        });
+        StallProbe probe;
 
         const double cpuBefore = ProcessCpuMs();
         const double threadCpuBefore = ThreadCpuMs();
         QElapsedTimer clock;
         state.ResumeTiming();
         clock.start();
-        sinceTick.start();
-        probe.start();
+        probe.Start();
         // The crawl is over when every page has been fetched and every fetch scanned; it ended
         // at the last change of the counters.
         qint64 lastCountMs = 0;
@@ -213,7 +205,7 @@ void BM_CrawlGeneratedWeb(benchmark::State& state) {
         check.stop();
         const double seconds = static_cast<double>(lastCountMs) / 1000.0;
         state.PauseTiming();
-        probe.stop();
+        probe.Stop();
         engine.cmdStop_Click();
 
         const double pages = engine.Stats().sessionSitesScanned;
@@ -225,7 +217,7 @@ void BM_CrawlGeneratedWeb(benchmark::State& state) {
         state.counters["cpu_ms_per_page"] = (ProcessCpuMs() - cpuBefore) / pages;
         state.counters["engine_thread_cpu_ms_per_page"] = (ThreadCpuMs() - threadCpuBefore) / pages;
         state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-        state.counters["longest_stall_ms"] = static_cast<double>(worstStallMs);
+        state.counters["longest_stall_ms"] = static_cast<double>(probe.WorstStallMs());
         state.counters["numbers_stored"] = engine.Stats().sessionNumbersFound;
         state.counters["finished"] = done ? 1 : 0;
         state.ResumeTiming();

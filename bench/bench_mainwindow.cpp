@@ -3,6 +3,7 @@
 // and the longest stall of the event loop (how late a 10 ms timer fires), which bounds how long a
 // click on Stop or Next waits.
 #include "FixtureWeb.h"
+#include "StallProbe.h"
 #include "harvest/HarvestEngine.h"
 #include "store/Database.h"
 #include "ui/Form1.h"
@@ -85,15 +86,7 @@ void BM_CrawlWithMainWindow(benchmark::State& state) {
             database.AddWebsite(address);
         }
 
-        qint64 worstStallMs = 0;
-        QElapsedTimer sinceTick;
-        QTimer probe;
-        probe.setTimerType(Qt::PreciseTimer);
-        probe.setInterval(10);
-        QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
-            worstStallMs = std::max(worstStallMs, sinceTick.elapsed() - 10);
-            sinceTick.restart();
-        });
+        StallProbe probe;
         QEventLoop loop;
         QObject::connect(&engine, &HarvestEngine::harvestEnded, &loop, &QEventLoop::quit);
         QTimer limit;
@@ -103,19 +96,18 @@ void BM_CrawlWithMainWindow(benchmark::State& state) {
         QElapsedTimer clock;
         state.ResumeTiming();
         clock.start();
-        sinceTick.start();
-        probe.start();
+        probe.Start();
         limit.start(300000);
         engine.cmdDoSearch_Click();
         loop.exec();
         const double seconds = double(clock.elapsed()) / 1000.0;
         state.PauseTiming();
-        probe.stop();
+        probe.Stop();
 
         const double pages = engine.Stats().sessionSitesScanned;
         state.counters["pages"] = pages;
         state.counters["pages_per_s"] = pages / seconds;
-        state.counters["longest_stall_ms"] = double(worstStallMs);
+        state.counters["longest_stall_ms"] = double(probe.WorstStallMs());
         state.counters["numbers_stored"] = engine.Stats().sessionNumbersFound;
         state.counters["finished"] = limit.isActive() ? 1 : 0;
         engine.Shutdown();
