@@ -54,6 +54,11 @@ frmExport::frmExport(HarvestEngine& engine, QWidget* parent)
                         QMessageBox::Yes | QMessageBox::No, this);
         return box.exec() == QMessageBox::Yes;
     };
+    showWarning = [this](const QString& message) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral(TARNWICK_PRODUCT_NAME), message, QMessageBox::Ok,
+                        this);
+        box.exec();
+    };
     connect(Command1_, &QPushButton::clicked, this, &frmExport::Command1_Click);
 
     MakeSkinLabels(*this);
@@ -66,7 +71,13 @@ void frmExport::Command1_Click() {
     // A cancelled dialog exports nothing and leaves the window open for another try.
     if (fileName.isEmpty())
         return;
-    ExportFaxes(engine_.Store(), fileName.toStdString(), Combo1_->currentIndex(), Check2_->isChecked());
+    // Numbers that did not reach the file must never be deleted: stay open for another try.
+    if (!ExportFaxes(engine_.Store(), fileName.toStdString(), Combo1_->currentIndex(),
+                     Check2_->isChecked())) {
+        if (showWarning)
+            showWarning(QStringLiteral("The numbers could not be written to %1.").arg(fileName));
+        return;
+    }
     if (Check1_->isChecked() && confirmYesNo &&
         confirmYesNo(QStringLiteral("Are you sure you want to delete all faxes?")))
         engine_.DeleteAllFaxes();

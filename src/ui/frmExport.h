@@ -23,6 +23,8 @@ public:
     std::function<QString(const QString& startPath)> chooseFile;
     // The Yes/No question before the fax table is emptied; true on Yes.
     std::function<bool(const QString& question)> confirmYesNo;
+    // Tells the user that the file could not be written.
+    std::function<void(const QString& message)> showWarning;
 
     void Command1_Click();
 

@@ -34,6 +34,7 @@ protected:
             questions << question;
             return answerYes;
         };
+        window->showWarning = [this](const QString& message) { warnings << message; };
     }
 
     QByteArray Written() const {
@@ -51,6 +52,7 @@ protected:
     QString output = QString::fromStdString(env.appFolder()) + QStringLiteral("/numbers.txt");
     QStringList startPaths;
     QStringList questions;
+    QStringList warnings;
     bool answerYes = false;
 };
 
@@ -131,6 +133,20 @@ TEST_F(ExportWindow, NoKeepsEveryFaxAndYesDeletesThemAfterTheFileIsWritten) {
     EXPECT_EQ(w.Find<QListWidget>("List3")->count(), 0);
     EXPECT_EQ(w.engine->Stats().sessionNumbersFound, 0);
     EXPECT_EQ(Written(), QByteArray("1-212-555-0100;1-303-555-0101;+44-20-7946-0958;\r\n"));
+}
+
+TEST_F(ExportWindow, AFileThatCannotBeWrittenKeepsEveryNumberAndTheWindowOpen) {
+    output = QString::fromStdString(env.appFolder()) + QStringLiteral("/no-such-folder/numbers.txt");
+    Control<QCheckBox>("Check1")->setChecked(true);
+    answerYes = true;
+    Control<QPushButton>("Command1")->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(questions.isEmpty());
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.front().contains(output));
+    EXPECT_EQ(env.database().CountFaxes(), 3);
+    EXPECT_EQ(w.Find<QListWidget>("List3")->count(), 3);
+    EXPECT_FALSE(window.isNull());
 }
 
 TEST_F(ExportWindow, ACancelledDialogExportsNothingAndKeepsTheWindowOpen) {
