@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMetaObject>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
@@ -148,6 +149,7 @@ struct HarvestEngine::Impl {
         for (int i = 0; i < kSlotCount; ++i) {
             Slot& slot = fetchSlots[static_cast<std::size_t>(i)];
             slot.socket = std::make_unique<QTcpSocket>();
+            slot.socket->setProxy(QNetworkProxy::NoProxy); // a raw HTTP client cannot use a proxy
             slot.timer = std::make_unique<QTimer>();
             slot.timer->setInterval(tickMs);
             QObject::connect(slot.socket.get(), &QTcpSocket::connected, &q, [this, i] { OnConnected(i); });

@@ -1,6 +1,7 @@
 // Closing one of these windows unloads it; the next request creates and loads it afresh.
 #include "ui/AuxWindows.h"
 
+#include "ui/OnTop.h"
 #include "ui/Shutdown.h"
 
 #include <utility>
@@ -45,7 +46,7 @@ void AuxWindows::ShowHelp() {
         help_->setAttribute(Qt::WA_DeleteOnClose);
         help_->Load();
     }
-    help_->show();
+    ShowInFront(*help_);
 }
 
 void AuxWindows::ShowAbout() {
@@ -54,7 +55,7 @@ void AuxWindows::ShowAbout() {
         about_->setAttribute(Qt::WA_DeleteOnClose);
         about_->Load();
     }
-    about_->show();
+    ShowInFront(*about_);
 }
 
 void AuxWindows::ShowWebsite() {
@@ -65,7 +66,7 @@ void AuxWindows::ShowWebsite() {
             website_->homeAddress = websiteHome;
         website_->Load();
     }
-    website_->show();
+    ShowInFront(*website_);
 }
 
 void AuxWindows::MainWindowUnloading() {

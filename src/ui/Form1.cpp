@@ -4,6 +4,7 @@
 #include "ui/Form1.h"
 
 #include "ui/AnsiText.h"
+#include "ui/OnTop.h"
 #include "ui/QtSettingsStore.h"
 #include "ui/Skin.h"
 #include "ui/Twips.h"
@@ -71,8 +72,14 @@ QToolButton* AddPictureButton(QWidget* parent, const char* name, const QString& 
     button->setText(caption);
     button->setToolTip(tip);
     button->setIcon(QIcon(QStringLiteral(":/icons/") + icon));
-    button->setToolButtonStyle(compact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
-    button->setIconSize(compact ? QSize(20, 20) : QSize(24, 24));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setIconSize(compact ? QSize(10, 10) : QSize(24, 24));
+    if (compact) {
+        // The small buttons carry their caption too, in a smaller type so both fit.
+        QFont font = button->font();
+        font.setPointSize(7);
+        button->setFont(font);
+    }
     return button;
 }
 
@@ -291,6 +298,8 @@ void Form1::BuildControls() {
     for (std::size_t i = 1; i < panels_.size(); ++i)
         panels_[i]->hide();
     StatusBar1_->setFixedHeight(fontMetrics().height() + 10);
+    // Opaque, so nothing behind it shows through between and inside the panels.
+    StatusBar1_->setAutoFillBackground(true);
     pb1_ = new QProgressBar(client_);
     pb1_->setObjectName(QStringLiteral("pb1"));
     pb1_->setRange(0, 100);
@@ -327,21 +336,24 @@ void Form1::BuildControls() {
         });
     }
 
-    connect(Command1_, &QToolButton::clicked, this, [this] { engine_.Command1_Click(); });
-    connect(cmdNextSearch_, &QToolButton::clicked, this, [this] { engine_.cmdNextSearch_Click(); });
-    connect(cmdStop_, &QToolButton::clicked, this, [this] { engine_.cmdStop_Click(); });
-    connect(cmdResume_, &QToolButton::clicked, this, [this] { engine_.cmdResume_Click(); });
-    connect(cmdDoSearch_, &QPushButton::clicked, this, [this] { engine_.cmdDoSearch_Click(); });
+    connect(Command1_, &QToolButton::clicked, this, [this] { Act([this] { engine_.Command1_Click(); }); });
+    connect(cmdNextSearch_, &QToolButton::clicked, this,
+            [this] { Act([this] { engine_.cmdNextSearch_Click(); }); });
+    connect(cmdStop_, &QToolButton::clicked, this, [this] { Act([this] { engine_.cmdStop_Click(); }); });
+    connect(cmdResume_, &QToolButton::clicked, this, [this] { Act([this] { engine_.cmdResume_Click(); }); });
+    connect(cmdDoSearch_, &QPushButton::clicked, this,
+            [this] { Act([this] { engine_.cmdDoSearch_Click(); }); });
     connect(cmdWebsite_, &QPushButton::clicked, this, &Form1::websiteRequested);
     connect(cmdAdd_, &QToolButton::clicked, this, &Form1::AddSearch);
     connect(Text1_, &QLineEdit::returnPressed, this, &Form1::AddSearch);
     connect(cmbDel_, &QToolButton::clicked, this, [this] {
         const QList<QListWidgetItem*> selected = List1_->selectedItems();
-        engine_.cmbDel_Click(selected.isEmpty() ? -1 : List1_->row(selected.first()));
+        const int row = selected.isEmpty() ? -1 : List1_->row(selected.first());
+        Act([this, row] { engine_.cmbDel_Click(row); });
     });
     connect(cmdViewDatabase_, &QPushButton::clicked, this, &Form1::ViewDatabase);
     connect(Command2_, &QPushButton::clicked, this, &Form1::ShowExport);
-    connect(Command3_, &QPushButton::clicked, this, [this] { engine_.Command3_Click(); });
+    connect(Command3_, &QPushButton::clicked, this, [this] { Act([this] { engine_.Command3_Click(); }); });
 }
 
 void Form1::BuildMenus() {
@@ -368,16 +380,35 @@ void Form1::BuildMenus() {
 }
 
 void Form1::BindEngine() {
-    connect(&engine_, &HarvestEngine::buttonEnabledChanged, this, &Form1::ShowButton);
-    connect(&engine_, &HarvestEngine::listChanged, this, &Form1::ShowList);
-    connect(&engine_, &HarvestEngine::statusTextChanged, this, [this](int panel, const QString& text) {
-        if (panel >= 1 && panel <= int(panels_.size()))
-            panels_[std::size_t(panel - 1)]->setText(text);
+    frame_.setSingleShot(true);
+    connect(&frame_, &QTimer::timeout, this, &Form1::Redraw);
+    connect(&engine_, &HarvestEngine::buttonEnabledChanged, this, [this](Button button, bool enabled) {
+        Redraw(); // a new run state shows together with what led to it
+        ShowButton(button, enabled);
     });
-    connect(&engine_, &HarvestEngine::progressChanged, pb1_, &QProgressBar::setValue);
-    connect(&engine_, &HarvestEngine::statisticsChanged, this, &Form1::StatsD);
-    connect(&engine_, &HarvestEngine::harvestingChanged, this,
-            [this] { txtSearch_->setText(FromAnsi(engine_.txtSearch())); });
+    connect(&engine_, &HarvestEngine::listChanged, this, [this](ListId list) {
+        listDirty_[static_cast<std::size_t>(list)] = true;
+        MarkChanged();
+    });
+    connect(&engine_, &HarvestEngine::statusTextChanged, this, [this](int panel, const QString&) {
+        if (panel >= 1 && panel <= int(panels_.size())) {
+            panelDirty_[std::size_t(panel - 1)] = true;
+            MarkChanged();
+        }
+    });
+    connect(&engine_, &HarvestEngine::progressChanged, this, [this] {
+        progressDirty_ = true;
+        MarkChanged();
+    });
+    connect(&engine_, &HarvestEngine::statisticsChanged, this, [this] {
+        statsDirty_ = true;
+        MarkChanged();
+    });
+    connect(&engine_, &HarvestEngine::harvestingChanged, this, [this] {
+        txtSearch_->setText(FromAnsi(engine_.txtSearch()));
+        Redraw();
+    });
+    connect(&engine_, &HarvestEngine::harvestEnded, this, &Form1::Redraw);
 
     for (const Button button : {Button::Command1, Button::cmdNextSearch, Button::cmdStop, Button::cmdResume,
                                 Button::cmdViewDatabase, Button::Command2, Button::Command3})
@@ -385,8 +416,57 @@ void Form1::BindEngine() {
     for (const ListId list : {ListId::List1, ListId::List2, ListId::List3})
         ShowList(list);
     for (int panel = 1; panel <= int(panels_.size()); ++panel)
-        panels_[std::size_t(panel - 1)]->setText(FromAnsi(engine_.StatusText(panel)));
+        ShowPanel(panel);
     pb1_->setValue(engine_.ProgressValue());
+}
+
+void Form1::MarkChanged() {
+    if (frame_.isActive())
+        return;
+    // Without a harvest, changes come at the pace of the user's actions and show at once.
+    const qint64 since = sinceRedraw_.isValid() ? sinceRedraw_.elapsed() : kFrameMs;
+    if (!engine_.harvesting() || since >= kFrameMs)
+        Redraw();
+    else
+        frame_.start(int(kFrameMs - since));
+}
+
+void Form1::Redraw() {
+    frame_.stop();
+    const bool any = progressDirty_ || statsDirty_ ||
+                     std::find(listDirty_.begin(), listDirty_.end(), true) != listDirty_.end() ||
+                     std::find(panelDirty_.begin(), panelDirty_.end(), true) != panelDirty_.end();
+    if (!any)
+        return;
+    for (std::size_t i = 0; i < listDirty_.size(); ++i) {
+        if (std::exchange(listDirty_[i], false))
+            ShowList(static_cast<ListId>(i));
+    }
+    for (std::size_t i = 0; i < panelDirty_.size(); ++i) {
+        if (std::exchange(panelDirty_[i], false))
+            ShowPanel(int(i) + 1);
+    }
+    if (std::exchange(progressDirty_, false))
+        pb1_->setValue(engine_.ProgressValue());
+    if (std::exchange(statsDirty_, false))
+        StatsD();
+    ++redraws_;
+    sinceRedraw_.start();
+}
+
+void Form1::Act(const std::function<void()>& action) {
+    action();
+    Redraw();
+}
+
+void Form1::ShowPanel(int panel) {
+    QLabel* const label = panels_[std::size_t(panel - 1)];
+    const QString text = FromAnsi(engine_.StatusText(panel));
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    // The panels keep their widths, so a long text is cut; the whole of it is one hover away.
+    label->setToolTip(text);
 }
 
 void Form1::ShowButton(Button button, bool enabled) {
@@ -431,9 +511,11 @@ void Form1::StatsD() {
                                                 stats.sessionNumbersFound, stats.histSitesScanned,
                                                 stats.histNumbersFound};
     for (std::size_t i = 0; i < values.size(); ++i) {
-        lblStats_[i]->setText(QString::number(values[i]));
-        if (skinStats_[i])
-            skinStats_[i]->setText(lblStats_[i]->text());
+        const QString text = QString::number(values[i]);
+        if (lblStats_[i]->text() != text)
+            lblStats_[i]->setText(text);
+        if (skinStats_[i] && skinStats_[i]->text() != text)
+            skinStats_[i]->setText(text);
     }
 }
 
@@ -530,12 +612,12 @@ void Form1::Load() {
     ApplyColours(*this);
     if (settings_.Read("showHelp", "1") == "1")
         emit helpRequested();
-    engine_.LoadRunState();
+    Act([this] { engine_.LoadRunState(); });
     LayoutMainWindow();
 }
 
 void Form1::AddSearch() {
-    engine_.cmdAdd_Click(ToAnsi(Text1_->text()));
+    Act([this] { engine_.cmdAdd_Click(ToAnsi(Text1_->text())); });
     Text1_->clear();
 }
 
@@ -550,9 +632,7 @@ void Form1::ShowExport() {
         if (prepareExport)
             prepareExport(*export_);
     }
-    export_->show();
-    export_->raise();
-    export_->activateWindow();
+    ShowInFront(*export_);
 }
 
 void Form1::PlaceStatusBar() {
@@ -595,7 +675,11 @@ void Form1::LayoutMainWindow() {
     QRect frame2 = twips_[Frame2_];
     QRect frame3 = twips_[Frame3_];
     QRect frame4 = twips_[Frame4_];
-    frame3.setHeight(Abs(H - statusHeight - frame3.top()));
+    // H is the outer height, so on this platform the rule alone runs the frames under the status
+    // bar; they are kept above it whatever the window chrome.
+    const int statusTopPx = client_->height() - StatusBar1_->height();
+    const int roomAbove = Twips(std::max(0, statusTopPx - Px(frame3.top()) - 1));
+    frame3.setHeight(std::min(Abs(H - statusHeight - frame3.top()), roomAbove));
     frame2.setHeight(frame4.height() + frame3.height());
     frame1.setHeight(frame2.height());
     frame3.moveLeft(Abs(W - frame3.width() - 175));

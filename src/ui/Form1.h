@@ -6,10 +6,12 @@
 #include "ui/Branding.h"
 #include "ui/frmExport.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 #include <array>
 #include <functional>
 
@@ -45,6 +47,9 @@ public:
     frmExport* exportWindow() const { return export_; }
     // The design geometry in twips of a control laid out by this window.
     QRect TwipGeometry(const QWidget* control) const { return twips_.value(control); }
+    // How often engine changes have been drawn so far.
+    int RedrawCount() const { return redraws_; }
+    static constexpr int kFrameMs = 33;
 
 signals:
     void helpRequested();
@@ -74,7 +79,14 @@ private:
     void StoreIndex(const char* key, int index);
     void StoreCheck(const char* key, bool checked);
     void ShowList(ListId list);
+    void ShowPanel(int panel);
     void ShowButton(Button button, bool enabled);
+    // During a harvest, engine changes are drawn at frame rate: the first change of a quiet spell
+    // at once, the rest of a burst together at the next frame.
+    void MarkChanged();
+    void Redraw();
+    // A user's action shows its effect at once.
+    void Act(const std::function<void()>& action);
     void AddSearch();
     void ViewDatabase();
     void ShowExport();
@@ -122,6 +134,14 @@ private:
     std::array<QLabel*, 4> panels_{};
     QProgressBar* pb1_ = nullptr;
     QPointer<frmExport> export_;
+
+    std::array<bool, 3> listDirty_{};
+    std::array<bool, 4> panelDirty_{};
+    bool progressDirty_ = false;
+    bool statsDirty_ = false;
+    QTimer frame_;
+    QElapsedTimer sinceRedraw_;
+    int redraws_ = 0;
 };
 
 } // namespace tarnwick

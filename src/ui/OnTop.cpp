@@ -17,4 +17,12 @@ void SetTopmost(QWidget& window, bool onTop) {
         window.show();
 }
 
+void ShowInFront(QWidget& window) {
+    if (window.isMinimized())
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 } // namespace tarnwick

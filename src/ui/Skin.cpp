@@ -48,10 +48,46 @@ QString KindOfClass(const QMetaObject* meta) {
     return {};
 }
 
+// The background a text colour is drawn on, for dimming it in the Disabled group.
+QPalette::ColorRole BackgroundOf(QPalette::ColorRole role) {
+    switch (role) {
+    case QPalette::WindowText:
+        return QPalette::Window;
+    case QPalette::Text:
+        return QPalette::Base;
+    case QPalette::ButtonText:
+        return QPalette::Button;
+    default:
+        return QPalette::NoRole;
+    }
+}
+
+QColor Dimmed(const QColor& text, const QColor& background) {
+    return QColor((text.red() + background.red()) / 2, (text.green() + background.green()) / 2,
+                  (text.blue() + background.blue()) / 2);
+}
+
+// Sets the scheme colours for the Active and Inactive groups. Text colours get a dimmed version
+// in the Disabled group, so a disabled control still looks disabled; backgrounds keep their colour.
+void SetSchemeColours(QPalette& palette,
+                      std::initializer_list<std::pair<QPalette::ColorRole, QColor>> colours) {
+    for (const auto& [role, colour] : colours) {
+        palette.setColor(QPalette::Active, role, colour);
+        palette.setColor(QPalette::Inactive, role, colour);
+        if (BackgroundOf(role) == QPalette::NoRole)
+            palette.setColor(QPalette::Disabled, role, colour);
+    }
+    for (const auto& [role, colour] : colours) {
+        const QPalette::ColorRole background = BackgroundOf(role);
+        if (background != QPalette::NoRole)
+            palette.setColor(QPalette::Disabled, role,
+                             Dimmed(colour, palette.color(QPalette::Active, background)));
+    }
+}
+
 void SetColours(QWidget& widget, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> colours) {
     QPalette palette = widget.palette();
-    for (const auto& [role, colour] : colours)
-        palette.setColor(role, colour);
+    SetSchemeColours(palette, colours);
     widget.setPalette(palette);
 }
 
@@ -88,13 +124,13 @@ void Skin::SkinWindow(QWidget& window) const {
 
 QPalette Skin::Palette() const {
     QPalette palette(colourA, windowColour);
-    palette.setColor(QPalette::WindowText, windowText);
-    palette.setColor(QPalette::Text, colourB);
-    palette.setColor(QPalette::ButtonText, colourB);
-    palette.setColor(QPalette::Base, colourA);
-    palette.setColor(QPalette::Highlight, colourC);
-    palette.setColor(QPalette::HighlightedText, colourA);
-    palette.setColor(QPalette::Link, colourC);
+    SetSchemeColours(palette, {{QPalette::Base, colourA},
+                               {QPalette::WindowText, windowText},
+                               {QPalette::Text, colourB},
+                               {QPalette::ButtonText, colourB},
+                               {QPalette::Highlight, colourC},
+                               {QPalette::HighlightedText, colourA},
+                               {QPalette::Link, colourC}});
     return palette;
 }
 
@@ -155,8 +191,8 @@ void ApplyColours(QWidget& window) {
 
 SkinLabel::SkinLabel(QWidget* parent)
     : QLabel(parent) {
-    // Covers the plain label it replaces, which stays underneath.
-    setAutoFillBackground(true);
+    // Transparent: a filled box would not match a frame's shaded interior.
+    setAutoFillBackground(false);
     if (const auto skin = GlobalSkin())
         SetColours(*this, {{QPalette::WindowText, skin->labelText}});
 }
@@ -194,6 +230,10 @@ QList<SkinLabel*> MakeSkinLabels(QWidget& window, const QList<QWidget*>& contain
         skinned->setWordWrap(label->wordWrap());
         skinned->setVisible(!label->isHidden());
         skinned->raise();
+        // The plain label stays underneath with its text, drawn clear so it does not show through.
+        QPalette clear = label->palette();
+        clear.setColor(QPalette::WindowText, Qt::transparent);
+        label->setPalette(clear);
         made.append(skinned);
     }
     return made;

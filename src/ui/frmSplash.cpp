@@ -22,7 +22,7 @@ frmSplash::frmSplash(QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 
     Timer2_.setInterval(kTimerIntervalMs);
-    Timer2_.setTimerType(Qt::PreciseTimer);
+    Timer2_.setTimerType(Qt::CoarseTimer);
     connect(&Timer2_, &QTimer::timeout, this, &frmSplash::Timer2_Timer);
 }
 

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QToolButton>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -166,9 +167,11 @@ void frmWebsite::LayoutBrowser() {
         std::abs(frmBrowser_->height() - WebBrowser1_->y() - TwipsToPx(*this, 800) - statusHeight));
 }
 
-void frmWebsite::paintEvent(QPaintEvent* event) {
+// Laid out on show and resize only: the layout raises the status bar, which repaints, so a
+// layout run from a paint would paint for ever.
+void frmWebsite::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
     LayoutBrowser();
-    QWidget::paintEvent(event);
 }
 
 void frmWebsite::resizeEvent(QResizeEvent* event) {

@@ -163,6 +163,66 @@ TEST_F(SkinTest, SkinLabelsCopyLabelsOfTheChosenContainers) {
     EXPECT_EQ(MakeSkinLabels(window).size(), 3);
 }
 
+// With the skin applied as at start-up, a disabled control is drawn in dimmed text while an
+// enabled one keeps the scheme's text colour.
+TEST_F(SkinTest, DisabledControlsLookDisabled) {
+    ASSERT_TRUE(skinEngine().Attach(GlobalSkin()));
+    ASSERT_TRUE(skinEngine().Apply());
+    QWidget window;
+    auto* button = new QPushButton(QStringLiteral("Delete All Fax Numbers"), &window);
+    auto* picture = new QToolButton(&window);
+    auto* check = new QCheckBox(QStringLiteral("Enable"), &window);
+    auto* combo = new QComboBox(&window);
+    auto* label = new QLabel(QStringLiteral("Audio:"), &window);
+    ApplyColours(window);
+    struct Case {
+        const char* name;
+        QWidget* control;
+        QPalette::ColorRole role;
+    };
+    const Case cases[] = {
+        {"button", button, QPalette::ButtonText},   {"picture button", picture, QPalette::ButtonText},
+        {"check box", check, QPalette::WindowText}, {"combo", combo, QPalette::Text},
+        {"combo", combo, QPalette::ButtonText},     {"label", label, QPalette::WindowText},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.control->setEnabled(false);
+        const QPalette palette = c.control->palette();
+        EXPECT_NE(palette.color(QPalette::Disabled, c.role), palette.color(QPalette::Active, c.role));
+        EXPECT_EQ(palette.color(QPalette::Inactive, c.role), palette.color(QPalette::Active, c.role));
+    }
+    EXPECT_EQ(combo->palette().color(QPalette::Active, QPalette::Text), QColor(4, 5, 6));
+
+    // And the difference is seen: the disabled button is drawn differently.
+    button->setEnabled(true);
+    button->resize(200, 30);
+    const QImage enabled = button->grab().toImage();
+    button->setEnabled(false);
+    EXPECT_NE(button->grab().toImage(), enabled);
+}
+
+// A skinned label over a frame lets the frame's own shading show around its text.
+TEST_F(SkinTest, SkinLabelIsTransparentOverItsContainer) {
+    ASSERT_TRUE(skinEngine().Attach(GlobalSkin()));
+    ASSERT_TRUE(skinEngine().Apply());
+    QWidget window;
+    window.resize(300, 200);
+    auto* frame = new QGroupBox(QStringLiteral("Statistics"), &window);
+    frame->setGeometry(10, 10, 280, 180);
+    auto* label = new QLabel(QStringLiteral("Si"), frame);
+    label->setGeometry(20, 60, 200, 24);
+    ApplyColours(window);
+    const QImage bare = window.grab().toImage();
+    ASSERT_EQ(MakeSkinLabels(window, {frame}).size(), 1);
+    const QImage skinned = window.grab().toImage();
+    // Points inside the label's box, away from its short text.
+    for (const QPoint point : {QPoint(210, 72), QPoint(160, 90), QPoint(220, 80)}) {
+        SCOPED_TRACE(point.x());
+        EXPECT_EQ(skinned.pixelColor(point), bare.pixelColor(point));
+    }
+}
+
 TEST_F(SkinTest, SkinLabelPaintsWithoutText) {
     SkinLabel label;
     label.resize(60, 20);
