@@ -100,13 +100,23 @@ TEST_F(MainWindowLook, NothingRunsUnderTheStatusBarAtTheDesignSizeAndWhenSmall) 
     }
 }
 
-TEST_F(MainWindowLook, TheStatusBarIsOpaque) {
+TEST_F(MainWindowLook, NothingBehindTheStatusBarShowsThrough) {
     w.engine->SetStatusText(1, "Searching");
-    const QImage bar = w.Find<QWidget>("StatusBar1")->grab().toImage();
-    for (const QPoint point : {QPoint(1, 1), QPoint(bar.width() / 2, bar.height() / 2),
-                               QPoint(bar.width() - 2, bar.height() - 2)}) {
+    auto* statusBar = w.Find<QWidget>("StatusBar1");
+    auto* behind = new QWidget(statusBar->parentWidget());
+    behind->setGeometry(statusBar->geometry());
+    behind->setAutoFillBackground(true);
+    QPalette red = behind->palette();
+    red.setColor(QPalette::Window, Qt::red);
+    behind->setPalette(red);
+    behind->show();
+    behind->stackUnder(statusBar);
+    const QImage shot = w.form->grab().toImage();
+    const QRect bar(statusBar->mapTo(w.form.get(), QPoint(0, 0)), statusBar->size());
+    for (const QPoint point : {bar.topLeft() + QPoint(2, 2), bar.center(), bar.bottomRight() - QPoint(2, 2),
+                               QPoint(bar.left() + bar.width() / 4, bar.center().y())}) {
         SCOPED_TRACE(point.x());
-        EXPECT_EQ(bar.pixelColor(point).alpha(), 255);
+        EXPECT_NE(shot.pixelColor(point), QColor(Qt::red));
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -346,6 +347,12 @@ TEST_F(BrowserTest, AnIdleShownWindowStopsPainting) {
     QTest::qWait(1000);
     EXPECT_LE(window.paints, 5);
     EXPECT_LE(statusBar.paints, 5);
+
+    // The cause: a paint lays nothing out (the layout raises the status bar, which repaints).
+    website.Text1().resize(10, website.Text1().height());
+    QPaintEvent paint(website.rect());
+    QApplication::sendEvent(&website, &paint);
+    EXPECT_EQ(website.Text1().width(), 10);
 }
 
 TEST_F(BrowserTest, BackForwardStopRefreshWithoutHistoryDoNothing) {
