@@ -125,20 +125,18 @@ std::optional<std::vector<std::string>> Lines(sqlite::Connection& connection, co
 
 // Whether records could be added now: the file is writable, every statement's table and columns
 // exist and the write lock is had within the lock wait.
+// A kept statement does not notice a column dropped by another program until it runs, so the
+// inserts are compiled afresh inside the write transaction, after a read has loaded the schema.
 bool CanAdd(sqlite::Connection& connection, std::initializer_list<const char*> inserts) {
-    if (connection.ReadOnly()) {
+    if (connection.ReadOnly() || !connection.Execute("BEGIN IMMEDIATE")) {
         return false;
     }
+    bool compiles = Scalar(connection, kIsDatabase).has_value();
     for (const char* sql : inserts) {
-        if (!connection.Prepare(sql).Valid()) {
-            return false;
-        }
-    }
-    if (!connection.Execute("BEGIN IMMEDIATE")) {
-        return false;
+        compiles = compiles && connection.Compiles(sql);
     }
     connection.Execute("ROLLBACK");
-    return true;
+    return compiles;
 }
 
 std::int32_t ToCount(std::optional<std::int64_t> count) {

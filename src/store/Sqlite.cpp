@@ -99,6 +99,10 @@ bool Connection::ReadOnly() const {
     return sqlite3_db_readonly(db_, "main") != 0;
 }
 
+bool Connection::Compiles(const char* sql) {
+    return Statement(db_, sql).Handle() != nullptr;
+}
+
 bool Connection::Execute(const char* sql) {
     return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }

@@ -36,7 +36,6 @@ public:
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
 
-    bool Valid() const { return stmt_ != nullptr; } // false when the statement could not be prepared
     bool Bind(int index, std::string_view text);
     bool BindInteger(int index, std::int64_t value);
     int Step(); // SQLITE_ROW, SQLITE_DONE or an error code
@@ -64,6 +63,8 @@ public:
     Query Prepare(const char* sql);
     bool Execute(const char* sql); // runs a statement text without parameters, possibly several
     bool ReadOnly() const;         // SQLite opened the file read-only, for instance for lack of rights
+    // Whether the statement compiles against the schema as it is now; nothing is kept.
+    bool Compiles(const char* sql);
 
 private:
     explicit Connection(sqlite3* db)
