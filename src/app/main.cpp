@@ -2,6 +2,7 @@
 // from the splash window, which loads and shows the main window.
 #include "harvest/HarvestEngine.h"
 #include "store/Database.h"
+#include "store/FolderLock.h"
 #include "ui/AuxWindows.h"
 #include "ui/Branding.h"
 #include "ui/Form1.h"
@@ -12,6 +13,8 @@
 #include "ui/WebEngineSetup.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     using namespace tarnwick;
@@ -23,6 +26,14 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     const std::string appFolder = QCoreApplication::applicationDirPath().toStdString();
+    // A second program on the same folder would share its page files and its queue.
+    const FolderLock folderLock(appFolder);
+    if (!folderLock.Held()) {
+        std::fputs("Tarnwick is already running from this folder.\n", stderr);
+        QMessageBox::information(nullptr, branding.programName,
+                                 QStringLiteral("Tarnwick is already running from this folder."));
+        return 1;
+    }
     Database database(appFolder + "/spider.mdb");
     database.EnsureExists();
     QtSettingsStore settings;

@@ -453,11 +453,10 @@ struct HarvestEngine::Impl {
                 continue;
             }
             std::string address = NormaliseLink(*link, directory);
-            if (db().WebsiteKnown(address, list2)) {
-                continue;
+            // Counted only once queued, so the counter never runs ahead of the queue.
+            if (!db().WebsiteKnown(address, list2) && db().TryAddWebsite(address)) {
+                q.CountEvent(1);
             }
-            q.CountEvent(1);
-            db().AddWebsite(address);
         }
         SetStatus(2, "");
         return !stopped && Alive(job.slot, job.generation);
@@ -496,16 +495,20 @@ struct HarvestEngine::Impl {
         }
     }
 
+    // Previewed, sounded and counted only once stored, so the counters never run ahead of the
+    // database.
     void StoreNumber(const FoundFax& fax, const std::string& website) {
+        std::string number = fax.number;
+        std::string search = list1.empty() ? std::string() : list1.front();
+        if (!db().TryAddFax(number, website, search, fax.location)) {
+            return;
+        }
         faxesFoundCount = Increment(faxesFoundCount);
         if (list3.size() > 20) {
             list3.erase(list3.begin());
         }
         list3.push_back(fax.number + " | " + fax.location);
         Changed(ListId::List3);
-        std::string number = fax.number;
-        std::string search = list1.empty() ? std::string() : list1.front();
-        db().AddFax(number, website, search, fax.location);
         if (options.chkAudioEmail) {
             PlaySound("foundfax.wav");
         }
@@ -577,10 +580,14 @@ struct HarvestEngine::Impl {
             db().DeleteSearch(phrase);
             list1.erase(list1.begin());
             Changed(ListId::List1);
-            q.DeleteAllWebsites();
+            const bool emptied = q.DeleteAllWebsites();
             list2.clear();
             Changed(ListId::List2);
             UpdateNextButton();
+            if (!emptied) {
+                ReportQueueNotEmptied();
+                return {};
+            }
             q.StartNextSearch();
             return {};
         }
@@ -676,13 +683,34 @@ struct HarvestEngine::Impl {
 
     void EndHarvest() { Halt(true); }
 
+    // A search must not start on the previous phrase's websites: it stops as on Stop instead.
+    bool EmptyQueueForSearch() {
+        if (q.DeleteAllWebsites()) {
+            return true;
+        }
+        Halt(false);
+        ReportQueueNotEmptied();
+        return false;
+    }
+
+    void ReportQueueNotEmptied() { SetStatus(1, "Cannot empty the website queue"); }
+
+    void ReportUnwritableStore() {
+        if (!db().CanWrite()) {
+            SetStatus(1, "Cannot write to spider.mdb");
+        }
+    }
+
     // Start and the move to the next phrase: steps 1 to 5 of Start.
     void BeginSearch(bool freshListBuilder) {
         SetEnabled(Button::cmdResume, false);
         SetEnabled(Button::cmdViewDatabase, false);
         SetEnabled(Button::Command2, false);
         SetEnabled(Button::Command3, false);
-        q.DeleteAllWebsites();
+        if (!EmptyQueueForSearch()) {
+            return;
+        }
+        ReportUnwritableStore();
         if (options.chkAudioNext) {
             PlaySound("nextsearch.wav");
         }
@@ -702,6 +730,8 @@ struct HarvestEngine::Impl {
                 FocusTarget::Combo2);
             return;
         }
+        // Whatever an earlier build still has under way is dropped from here on.
+        ++listBuild;
         if (freshListBuilder && launcher != nullptr) {
             launcher->UnloadListBuilder();
         }
@@ -726,6 +756,7 @@ struct HarvestEngine::Impl {
     std::string timedOutHosts;
     std::int32_t faxesFoundCount = 0;
     bool dryAnnounced = false;
+    std::uint64_t listBuild = 0;
 
     Statistics stats;
     Options options;
@@ -756,6 +787,7 @@ void HarvestEngine::LoadRunState() {
     d->sitesSinceAdvance = 0;
     d->faxesFoundCount = 0;
     d->timedOutHosts.clear();
+    d->ReportUnwritableStore();
     ShowRecentFaxes();
     ShowSearches();
     if (!d->list1.empty()) {
@@ -828,7 +860,9 @@ void HarvestEngine::cmdNextSearch_Click() {
     d->db().DeleteSearch(phrase);
     d->list1.erase(d->list1.begin());
     d->Changed(ListId::List1);
-    DeleteAllWebsites();
+    if (!d->EmptyQueueForSearch()) {
+        return;
+    }
     d->list2.clear();
     d->Changed(ListId::List2);
     d->UpdateNextButton();
@@ -897,6 +931,24 @@ bool HarvestEngine::DeleteAllWebsites() {
     d->stats.sessionSitesScanned = 0;
     d->stats.sessionSitesFound = 0;
     return done;
+}
+
+bool HarvestEngine::EmptyQueueForSearch() {
+    return d->EmptyQueueForSearch();
+}
+
+std::uint64_t HarvestEngine::ListBuild() const {
+    return d->listBuild;
+}
+
+bool HarvestEngine::DeleteExportedFaxes(const std::vector<FaxRecord>& records) {
+    if (!d->db().DeleteFaxRecords(records)) {
+        return false;
+    }
+    d->list3 = d->db().RecentFaxes();
+    d->Changed(ListId::List3);
+    d->stats.sessionNumbersFound = 0;
+    return true;
 }
 
 bool HarvestEngine::DeleteAllFaxes() {

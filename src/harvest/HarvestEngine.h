@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -16,6 +15,7 @@
 namespace tarnwick {
 
 class Database;
+struct FaxRecord;
 
 // Opens and closes the List builder window for the phrase in txtSearch.
 class ListBuilderLauncher {
@@ -25,7 +25,9 @@ public:
     virtual void UnloadListBuilder() = 0; // unload if loaded; a no-op otherwise
 };
 
-// Plays a wave file and returns when it has ended; plays nothing for a missing file.
+// Starts a wave file and returns at once, never running pending events: the engine's steps are
+// whole. Asked again while the same sound plays, it starts over; different sounds may overlap.
+// A missing file plays nothing.
 class SoundPlayer {
 public:
     virtual ~SoundPlayer() = default;
@@ -39,7 +41,7 @@ enum class FocusTarget { None, Text1, Combo1, Combo2 };
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
-    virtual void ShowMessage(const std::string& text, FocusTarget focus) = 0;        // OK button only
+    virtual void ShowMessage(const std::string& text, FocusTarget focus) = 0;            // OK button only
     virtual bool ConfirmOkCancel(const std::string& text, const std::string& title) = 0; // true on OK
 };
 
@@ -122,6 +124,13 @@ public:
 
     // The list-and-counter halves of the record operations.
     bool DeleteAllWebsites();
+    // Empties the queue where a search starts; when it cannot, the harvest stops as on Stop,
+    // status panel 1 tells why and the answer is false.
+    bool EmptyQueueForSearch();
+    // Raised each time a search opens a List builder; a builder acts only while its own is current.
+    std::uint64_t ListBuild() const;
+    // Deletes exactly the exported records, then shows the numbers that are left.
+    bool DeleteExportedFaxes(const std::vector<FaxRecord>& records);
     bool DeleteAllFaxes();
     void ShowRecentFaxes();
     void ShowSearches();

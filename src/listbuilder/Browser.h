@@ -17,6 +17,9 @@ public:
     virtual void Navigate(const std::string& address) = 0;
     virtual void Stop() = 0;
     virtual std::string LocationURL() const = 0;
+    // Whether the page shown now failed to load (an untrusted certificate, an unreachable host):
+    // what is shown then is the browser's own error page.
+    virtual bool LastLoadFailed() const = 0;
     // Reads the HTML inside the body of the top-level document; the callback may run later.
     virtual void ReadBodyHtml(BodyHtmlCallback done) = 0;
     // Called after a document has loaded, possibly more than once per page; an empty handler

@@ -33,6 +33,7 @@ ListBuilder::~ListBuilder() {
 }
 
 void ListBuilder::Form_Load() {
+    build_ = harvest_.ListBuild();
     listFinished_ = false;
     foundTotal_ = 0;
     foundText_.clear();
@@ -45,18 +46,33 @@ void ListBuilder::Form_Load() {
 }
 
 void ListBuilder::QueryFirstPage() {
-    harvest_.DeleteAllWebsites();
+    // The previous phrase's websites must not be harvested under this one.
+    if (!harvest_.EmptyQueueForSearch()) {
+        listFinished_ = true;
+        emit unloadRequested();
+        return;
+    }
     browser_.Navigate(FirstPageAddress(engineName_, searchTerms_));
+}
+
+bool ListBuilder::Current() const {
+    return build_ == harvest_.ListBuild();
 }
 
 void ListBuilder::WebBrowser1_DocumentComplete() {
     // Events from frames, or repeated for one page, are skipped while that page is handled.
-    if (listFinished_ || extracting_ || browser_.LocationURL().size() <= 8)
+    if (listFinished_ || extracting_ || !Current() || browser_.LocationURL().size() <= 8)
         return;
+    // The browser's own error page holds no results: the build ends as on a page without any.
+    if (browser_.LastLoadFailed()) {
+        ExtractResultLinks(std::string());
+        return;
+    }
     extracting_ = true;
     QPointer<ListBuilder> self(this);
     browser_.ReadBodyHtml([self](std::optional<std::string> bodyHtml) {
-        if (!self)
+        // A window already unloaded, or a later build under way, is not ours to feed.
+        if (!self || !self->Current())
             return;
         // A body that cannot be read ignores the page; a further event may read it again.
         if (!bodyHtml || self->listFinished_) {
@@ -71,8 +87,9 @@ void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
     foundOnPage_ = 0;
     for (std::string website : ExtractResultDomains(pageHtml, foundText_)) {
         ++foundOnPage_;
-        harvest_.Store().AddWebsite(website);
-        harvest_.CountEvent(kWebsiteFound);
+        // Counted only once queued, so the counter never runs ahead of the queue.
+        if (harvest_.Store().TryAddWebsite(website))
+            harvest_.CountEvent(kWebsiteFound);
         ++foundTotal_;
     }
     SetText1(QStringLiteral("Extracted ") + Number(foundTotal_) + QStringLiteral(" unique results."));

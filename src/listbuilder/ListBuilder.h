@@ -43,6 +43,7 @@ private:
     void WebBrowser1_DocumentComplete();
     void ExtractResultLinks(const std::string& pageHtml);
     void SetText1(const QString& text);
+    bool Current() const; // this build is still the harvest's current one
 
     HarvestEngine& harvest_;
     Browser& browser_;
@@ -58,6 +59,7 @@ private:
     QString text1_ = QStringLiteral("Status...");
     // Set while a page is being read and extracted: events arriving meanwhile are skipped.
     bool extracting_ = false;
+    std::uint64_t build_ = 0;
 };
 
 } // namespace tarnwick

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
 #include <initializer_list>
 #include <limits>
 #include <optional>
@@ -48,11 +49,14 @@ constexpr const char* kNewestWebsites =
 constexpr const char* kSearches = "SELECT search FROM searches ORDER BY rowid";
 constexpr const char* kFirstWebsite = "SELECT website FROM websites ORDER BY rowid LIMIT 1";
 constexpr const char* kAllFaxes = "SELECT fax FROM faxes ORDER BY rowid";
+constexpr const char* kFaxRecords = "SELECT rowid, fax FROM faxes ORDER BY rowid";
+constexpr const char* kDeleteFaxRecord = "DELETE FROM faxes WHERE rowid = ?1 AND fax = ?2";
 constexpr const char* kTablesReadable =
     "SELECT (SELECT count(*) FROM (SELECT fax, Date, website, search, location "
     "FROM faxes LIMIT 0)) + (SELECT count(*) FROM (SELECT website, Date FROM "
     "websites LIMIT 0)) + (SELECT count(*) FROM (SELECT search FROM searches "
     "LIMIT 0))";
+constexpr const char* kIsDatabase = "SELECT count(*) FROM sqlite_master";
 
 // Local time to the second, so text order is time order.
 std::string Now() {
@@ -119,12 +123,44 @@ std::optional<std::vector<std::string>> Lines(sqlite::Connection& connection, co
     return lines;
 }
 
+// Whether records could be added now: the file is writable, every statement's table and columns
+// exist and the write lock is had within the lock wait.
+// A kept statement does not notice a column dropped by another program until it runs, so the
+// inserts are compiled afresh inside the write transaction, after a read has loaded the schema.
+bool CanAdd(sqlite::Connection& connection, std::initializer_list<const char*> inserts) {
+    if (connection.ReadOnly() || !connection.Execute("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    bool compiles = Scalar(connection, kIsDatabase).has_value();
+    for (const char* sql : inserts) {
+        compiles = compiles && connection.Compiles(sql);
+    }
+    connection.Execute("ROLLBACK");
+    return compiles;
+}
+
 std::int32_t ToCount(std::optional<std::int64_t> count) {
     if (!count || *count < 0) {
         return 0;
     }
     return static_cast<std::int32_t>(
         std::min<std::int64_t>(*count, std::numeric_limits<std::int32_t>::max()));
+}
+
+// Whether some other process has the log of the database at this path open: SQLite holds a lock
+// on the shared-memory file for as long as a connection uses the log. Only asked while this
+// process has no connection to the path, because closing the probe drops this process's locks.
+bool LogInUse(const std::string& path) {
+    const int fd = ::open((path + "-shm").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    const bool inUse = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+    ::close(fd);
+    return inUse;
 }
 
 // Builds the new file beside the target and links it into place, so the path never shows a
@@ -140,7 +176,13 @@ bool CreateDatabaseFile(const std::string& path) {
         std::remove(temporary.c_str());
         return false;
     }
-    // A log left behind by a deleted file would otherwise be replayed into the new one.
+    // A log left behind by a deleted file would otherwise be replayed into the new one. A log
+    // another program still uses belongs to its file, moved away meanwhile: it is kept, and no
+    // database is placed beside it.
+    if (LogInUse(path)) {
+        std::remove(temporary.c_str());
+        return false;
+    }
     std::remove((path + "-wal").c_str());
     std::remove((path + "-shm").c_str());
     bool placed = ::link(temporary.c_str(), path.c_str()) == 0;
@@ -176,8 +218,8 @@ sqlite::Connection* Database::Open() {
     }
     if (!connection_) {
         auto connection = sqlite::Connection::OpenExisting(path_, lockWait_);
-        // Nothing is written to a file that does not hold the tables, not even the journal mode.
-        if (!connection || !Scalar(*connection, kTablesReadable)) {
+        // A file lacking a table or column still serves the operations that do not need it.
+        if (!connection || !Scalar(*connection, kIsDatabase)) {
             return nullptr;
         }
         struct stat after {};
@@ -187,8 +229,11 @@ sqlite::Connection* Database::Open() {
         }
         // The write-ahead log keeps a committed record through a crash of the program at the cost
         // of one write per commit instead of a flush; a file that cannot switch keeps its journal.
-        connection->Execute("PRAGMA journal_mode=WAL");
-        connection->Execute("PRAGMA synchronous=NORMAL");
+        // Nothing is written to a file that does not hold the tables, not even the journal mode.
+        if (Scalar(*connection, kTablesReadable)) {
+            connection->Execute("PRAGMA journal_mode=WAL");
+            connection->Execute("PRAGMA synchronous=NORMAL");
+        }
         connection_ = std::move(connection);
         fileDevice_ = device;
         fileInode_ = inode;
@@ -200,15 +245,15 @@ void Database::Drop() {
     connection_.reset();
 }
 
-// The file was deleted or replaced under the open connection. SQLite leaves the log of a moved
-// file behind on close; it belongs to the old file and would be replayed into the new one.
+// The file was deleted or replaced under the open connection. SQLite neither checkpoints nor
+// removes the log of a moved file on close, and a log left at the path would be replayed into
+// whatever file comes there next; so the log is emptied into the old file first. The files
+// themselves are left to SQLite: another program may have the old file open and still need them.
 void Database::Forget() {
-    if (!connection_) {
-        return;
+    if (connection_) {
+        connection_->Execute("PRAGMA wal_checkpoint(TRUNCATE)");
     }
     connection_.reset();
-    std::remove((path_ + "-wal").c_str());
-    std::remove((path_ + "-shm").c_str());
 }
 
 bool Database::EnsureExists() {
@@ -217,75 +262,76 @@ bool Database::EnsureExists() {
         Forget();
         CreateDatabaseFile(path_);
     }
-    return Open() != nullptr;
+    auto* connection = Open();
+    return connection != nullptr && Scalar(*connection, kTablesReadable).has_value();
+}
+
+bool Database::CanWrite() {
+    auto* connection = Open();
+    return connection != nullptr && CanAdd(*connection, {kInsertFax, kInsertWebsite, kInsertSearch});
 }
 
 bool Database::AddFax(std::string& fax, const std::string& website, std::string& search,
                       const std::string& location) {
+    TryAddFax(fax, website, search, location);
+    return true;
+}
+
+bool Database::TryAddFax(std::string& fax, const std::string& website, std::string& search,
+                         const std::string& location) {
     fax = CleanFax(fax);
     if (search.empty()) {
         search = "Unknown";
     }
-    auto* connection = Open();
-    if (connection != nullptr && !Run(*connection, kInsertFax, {fax, Now(), website, search, location})) {
-        Drop();
-    }
-    return true;
+    return RunOrDrop(kInsertFax, {fax, Now(), website, search, location});
 }
 
 bool Database::AddWebsite(std::string& website) {
+    TryAddWebsite(website);
+    return true;
+}
+
+bool Database::TryAddWebsite(std::string& website) {
     website = CleanWebsite(website);
+    return RunOrDrop(kInsertWebsite, {website, Now()});
+}
+
+bool Database::RunOrDrop(const char* sql, std::initializer_list<std::string_view> values) {
     auto* connection = Open();
-    if (connection != nullptr && !Run(*connection, kInsertWebsite, {website, Now()})) {
+    if (connection == nullptr) {
+        return false;
+    }
+    if (!Run(*connection, sql, values)) {
         Drop();
+        return false;
     }
     return true;
 }
 
 bool Database::AddSearch(std::string& search) {
     search = TrimSpaces(search);
-    auto* connection = Open();
-    if (connection != nullptr && !Run(*connection, kInsertSearch, {search})) {
-        Drop();
-    }
+    RunOrDrop(kInsertSearch, {search});
     return true;
 }
 
 bool Database::DeleteAllFaxes() {
-    auto* connection = Open();
-    if (connection != nullptr && !Run(*connection, kDeleteAllFaxes, {})) {
-        Drop();
-    }
+    RunOrDrop(kDeleteAllFaxes, {});
     return true;
 }
 
 bool Database::DeleteWebsite(std::string& website) {
     website = CleanWebsite(website);
-    auto* connection = Open();
-    if (connection != nullptr && !Run(*connection, kDeleteWebsite, {website})) {
-        Drop();
-    }
+    RunOrDrop(kDeleteWebsite, {website});
     return true;
 }
 
 bool Database::DeleteAllWebsites() {
-    auto* connection = Open();
-    if (connection == nullptr) {
-        return false;
-    }
-    if (!Run(*connection, kDeleteAllWebsites, {})) {
-        Drop();
-        return false;
-    }
-    return true;
+    return RunOrDrop(kDeleteAllWebsites, {});
 }
 
 bool Database::DeleteSearch(std::string& search) {
     search = TrimSpaces(search);
-    auto* connection = Open();
-    if (connection != nullptr && !Run(*connection, kDeleteSearch, {search})) {
-        Drop();
-    }
+    RunOrDrop(kDeleteSearch, {search});
     return true;
 }
 
@@ -324,7 +370,8 @@ bool Database::FaxExists(std::string& fax) {
         Drop();
         return true;
     }
-    return *found;
+    // A number that could not be added now counts as present, so no caller counts what it never stored.
+    return *found || !CanAdd(*connection, {kInsertFax});
 }
 
 bool Database::WebsiteKnown(std::string& website, const std::vector<std::string>& workList) {
@@ -339,7 +386,8 @@ bool Database::WebsiteKnown(std::string& website, const std::vector<std::string>
         return true;
     }
     // The work list is compared exactly, letter case included.
-    return *found || std::find(workList.begin(), workList.end(), website) != workList.end();
+    return *found || std::find(workList.begin(), workList.end(), website) != workList.end() ||
+           !CanAdd(*connection, {kInsertWebsite});
 }
 
 std::vector<std::string> Database::RecentFaxes() {
@@ -422,6 +470,46 @@ std::vector<std::string> Database::AllFaxes() {
         return {};
     }
     return std::move(*lines);
+}
+
+std::optional<std::vector<FaxRecord>> Database::FaxRecords() {
+    auto* connection = Open();
+    if (connection == nullptr) {
+        return std::nullopt;
+    }
+    auto query = connection->Prepare(kFaxRecords);
+    std::vector<FaxRecord> records;
+    int rc = query.Step();
+    for (; rc == SQLITE_ROW; rc = query.Step()) {
+        records.push_back({query.Integer(0), query.Text(1)});
+    }
+    if (rc != SQLITE_DONE) {
+        Drop();
+        return std::nullopt;
+    }
+    return records;
+}
+
+bool Database::DeleteFaxRecords(const std::vector<FaxRecord>& records) {
+    auto* connection = Open();
+    if (connection == nullptr || !connection->Execute("BEGIN IMMEDIATE")) {
+        Drop();
+        return false;
+    }
+    bool ok = true;
+    for (const FaxRecord& record : records) {
+        auto query = connection->Prepare(kDeleteFaxRecord);
+        if (!query.BindInteger(1, record.row) || !query.Bind(2, record.fax) || !query.RunToEnd()) {
+            ok = false;
+            break;
+        }
+    }
+    if (ok && connection->Execute("COMMIT")) {
+        return true;
+    }
+    connection->Execute("ROLLBACK");
+    Drop();
+    return false;
 }
 
 } // namespace tarnwick

@@ -4,8 +4,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick {
@@ -16,7 +19,16 @@ class Connection;
 
 // Failures never escape: on a missing, unreadable or locked file the adds and deletes change
 // nothing and return true, the look-ups answer "present", lists come back empty and counts are 0.
+// A look-up also answers "present" when the matching add could not be made now (read-only file,
+// write lock not had within the lock wait, missing table or column). A file lacking a table or
+// column disables only the operations that need it.
 // The file is never created by a record operation, only by EnsureExists.
+// One stored number with the row that holds it, so exactly that record can be deleted later.
+struct FaxRecord {
+    std::int64_t row = 0;
+    std::string fax;
+};
+
 class Database final {
 public:
     explicit Database(std::string path); // path of spider.mdb
@@ -29,6 +41,12 @@ public:
     bool AddFax(std::string& fax, const std::string& website, std::string& search,
                 const std::string& location);
     bool AddWebsite(std::string& website);
+    // The adds above, answering whether the record was stored.
+    bool TryAddFax(std::string& fax, const std::string& website, std::string& search,
+                   const std::string& location);
+    bool TryAddWebsite(std::string& website);
+    // Whether every kind of record could be added now; false for a file that is not a database.
+    bool CanWrite();
     bool AddSearch(std::string& search);
     bool DeleteAllFaxes();
     bool DeleteWebsite(std::string& website);
@@ -43,6 +61,10 @@ public:
     std::vector<std::string> Searches();         // in store order
     std::string FirstQueuedWebsite();            // the oldest queued website, not removed; "" when none
     std::vector<std::string> AllFaxes();         // every fax in insertion order
+    // Every fax with its row in insertion order; nothing when the table could not be read.
+    std::optional<std::vector<FaxRecord>> FaxRecords();
+    // Deletes exactly these records, all or none; a record stored since they were read stays.
+    bool DeleteFaxRecords(const std::vector<FaxRecord>& records);
 
     // How long an operation waits for a lock held by another program before it gives up; 50 ms
     // unless set, kept short because the operations run on the user-interface thread.
@@ -50,6 +72,7 @@ public:
 
 private:
     sqlite::Connection* Open();
+    bool RunOrDrop(const char* sql, std::initializer_list<std::string_view> values);
     void Drop();
     void Forget();
 

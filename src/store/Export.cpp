@@ -44,8 +44,25 @@ bool WriteExportFile(const std::string& fileName, const std::string& text) {
     return !file.fail();
 }
 
+std::optional<std::vector<FaxRecord>> ExportFaxRecords(Database& database, const std::string& fileName,
+                                                       int outputType, bool spaceAfterSemicolon) {
+    std::optional<std::vector<FaxRecord>> records = database.FaxRecords();
+    if (!records) {
+        return std::nullopt;
+    }
+    std::vector<std::string> faxes;
+    faxes.reserve(records->size());
+    for (const FaxRecord& record : *records) {
+        faxes.push_back(record.fax);
+    }
+    if (!WriteExportFile(fileName, ExportText(faxes, outputType, spaceAfterSemicolon))) {
+        return std::nullopt;
+    }
+    return records;
+}
+
 bool ExportFaxes(Database& database, const std::string& fileName, int outputType, bool spaceAfterSemicolon) {
-    return WriteExportFile(fileName, ExportText(database.AllFaxes(), outputType, spaceAfterSemicolon));
+    return ExportFaxRecords(database, fileName, outputType, spaceAfterSemicolon).has_value();
 }
 
 } // namespace tarnwick

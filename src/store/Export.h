@@ -2,12 +2,13 @@
 // separator, then one CR LF.
 #pragma once
 
+#include "store/Database.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tarnwick {
-
-class Database;
 
 // The separator for an output-type index: 1 a TAB, 2 CR LF, anything else (-1 for no choice,
 // 0) ";", or "; " when a space is asked for. The space applies to the semicolon only.
@@ -20,7 +21,13 @@ std::string ExportText(const std::vector<std::string>& faxes, int outputType, bo
 // was written, so a caller can keep the numbers when the file could not be made.
 bool WriteExportFile(const std::string& fileName, const std::string& text);
 
-// Exports every stored fax in store order; an unreadable store gives a file holding only CR LF.
+// Exports every stored fax in store order and answers the records written, so that exactly those
+// can be deleted afterwards. Nothing when the store could not be read (no file is written then)
+// or the file could not be written.
+std::optional<std::vector<FaxRecord>> ExportFaxRecords(Database& database, const std::string& fileName,
+                                                       int outputType, bool spaceAfterSemicolon);
+
+// The same, answering only whether the file holds every stored fax.
 bool ExportFaxes(Database& database, const std::string& fileName, int outputType, bool spaceAfterSemicolon);
 
 } // namespace tarnwick

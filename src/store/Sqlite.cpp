@@ -27,6 +27,10 @@ bool Query::Bind(int index, std::string_view text) {
                                                  SQLITE_TRANSIENT) == SQLITE_OK;
 }
 
+bool Query::BindInteger(int index, std::int64_t value) {
+    return stmt_ != nullptr && sqlite3_bind_int64(stmt_, index, value) == SQLITE_OK;
+}
+
 int Query::Step() {
     return stmt_ != nullptr ? sqlite3_step(stmt_) : SQLITE_MISUSE;
 }
@@ -89,6 +93,14 @@ Query Connection::Prepare(const char* sql) {
         found = statements_.emplace(sql, std::move(statement)).first;
     }
     return Query(found->second->Handle());
+}
+
+bool Connection::ReadOnly() const {
+    return sqlite3_db_readonly(db_, "main") != 0;
+}
+
+bool Connection::Compiles(const char* sql) {
+    return Statement(db_, sql).Handle() != nullptr;
 }
 
 bool Connection::Execute(const char* sql) {

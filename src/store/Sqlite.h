@@ -37,6 +37,7 @@ public:
     Query& operator=(const Query&) = delete;
 
     bool Bind(int index, std::string_view text);
+    bool BindInteger(int index, std::int64_t value);
     int Step(); // SQLITE_ROW, SQLITE_DONE or an error code
     bool RunToEnd();
     std::string Text(int column) const;
@@ -61,6 +62,9 @@ public:
 
     Query Prepare(const char* sql);
     bool Execute(const char* sql); // runs a statement text without parameters, possibly several
+    bool ReadOnly() const;         // SQLite opened the file read-only, for instance for lack of rights
+    // Whether the statement compiles against the schema as it is now; nothing is kept.
+    bool Compiles(const char* sql);
 
 private:
     explicit Connection(sqlite3* db)

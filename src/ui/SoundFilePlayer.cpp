@@ -1,15 +1,15 @@
 // Wave playback: the header is checked here so a broken file never reaches the audio back end.
+// Playing never waits: the engine's steps must not let other events run in their middle.
 #include "ui/SoundFilePlayer.h"
 
 #include <QAudioDevice>
-#include <QEventLoop>
 #include <QMediaDevices>
 #include <QSoundEffect>
-#include <QTimer>
 #include <QUrl>
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <utility>
 
 namespace tarnwick {
 namespace {
@@ -67,41 +67,43 @@ std::optional<std::chrono::milliseconds> WaveDuration(const std::string& path) {
     return std::nullopt;
 }
 
-SoundFilePlayer::SoundFilePlayer(std::chrono::milliseconds margin)
-    : margin_(margin) {}
+// One wave file, loaded once and kept for the next time it is asked for.
+struct SoundFilePlayer::Sound {
+    explicit Sound(const QAudioDevice& device)
+        : effect(device) {}
+    QSoundEffect effect;
+    bool wanted = false; // asked for while still loading
+};
+
+SoundFilePlayer::SoundFilePlayer() = default;
+
+SoundFilePlayer::~SoundFilePlayer() = default;
 
 void SoundFilePlayer::PlaySoundFile(const std::string& path) {
-    const auto duration = WaveDuration(path);
-    if (!duration)
+    if (!WaveDuration(path))
         return;
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull())
+    auto found = sounds_.find(path);
+    if (found == sounds_.end()) {
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull())
+            return;
+        auto sound = std::make_unique<Sound>(device);
+        Sound* loading = sound.get();
+        // Loading runs in the background; a sound asked for meanwhile starts once it is ready.
+        QObject::connect(&loading->effect, &QSoundEffect::statusChanged, &loading->effect, [loading] {
+            if (loading->effect.status() == QSoundEffect::Ready && std::exchange(loading->wanted, false))
+                loading->effect.play();
+        });
+        loading->effect.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
+        found = sounds_.emplace(path, std::move(sound)).first;
+    }
+    Sound& sound = *found->second;
+    if (sound.effect.status() != QSoundEffect::Ready) {
+        sound.wanted = sound.effect.status() != QSoundEffect::Error;
         return;
-
-    QSoundEffect effect(device);
-    QEventLoop loop;
-    QTimer bound;
-    bound.setSingleShot(true);
-    QObject::connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&effect, &QSoundEffect::statusChanged, &loop, [&] {
-        if (effect.status() == QSoundEffect::Ready)
-            effect.play();
-        else if (effect.status() == QSoundEffect::Error)
-            loop.quit();
-    });
-    QObject::connect(&effect, &QSoundEffect::playingChanged, &loop, [&] {
-        if (!effect.isPlaying())
-            loop.quit();
-    });
-    bound.start(duration->count() + margin_.count());
-    effect.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
-    if (effect.status() == QSoundEffect::Ready)
-        effect.play();
-    // The caller waits as with a blocking call, but timers and sockets keep running so no download
-    // times out because a sound was playing; clicks wait until the sound has ended.
-    if (bound.isActive() && effect.status() != QSoundEffect::Error)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    effect.stop();
+    }
+    sound.effect.stop();
+    sound.effect.play();
 }
 
 } // namespace tarnwick

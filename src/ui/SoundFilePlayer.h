@@ -1,9 +1,11 @@
-// Plays one of the program's wave files through Qt Multimedia and returns when it has ended.
+// Plays the program's wave files through Qt Multimedia without waiting for them to end.
 #pragma once
 
 #include "harvest/HarvestEngine.h"
 
 #include <chrono>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,15 +17,19 @@ std::optional<std::chrono::milliseconds> WaveDuration(const std::string& path);
 
 class SoundFilePlayer final : public SoundPlayer {
 public:
-    // The wait beyond the file's own length before giving up on a sound that never reports its end.
-    explicit SoundFilePlayer(std::chrono::milliseconds margin = std::chrono::milliseconds(500));
+    SoundFilePlayer();
+    ~SoundFilePlayer() override;
+    SoundFilePlayer(const SoundFilePlayer&) = delete;
+    SoundFilePlayer& operator=(const SoundFilePlayer&) = delete;
 
-    // Synchronous: returns when the sound has ended, never later than its length plus the margin.
-    // A missing or unplayable file, or a machine without an audio output, plays nothing at once.
+    // Starts the sound and returns at once; the same sound asked again starts over, different
+    // sounds overlap. A missing or unplayable file, or a machine without an audio output, plays
+    // nothing.
     void PlaySoundFile(const std::string& path) override;
 
 private:
-    std::chrono::milliseconds margin_;
+    struct Sound;
+    std::map<std::string, std::unique_ptr<Sound>> sounds_;
 };
 
 } // namespace tarnwick

@@ -15,7 +15,8 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineView& view, QObject* parent)
     , view_(&view) {
     // A failed load completes too: the error page brings no results, so the build ends instead of
     // waiting for ever.
-    connect(&view, &QWebEngineView::loadFinished, this, [this](bool) {
+    connect(&view, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        loadFailed_ = !ok;
         if (documentComplete_)
             documentComplete_();
     });
@@ -33,6 +34,10 @@ void WebEngineBrowser::Stop() {
 
 std::string WebEngineBrowser::LocationURL() const {
     return view_ ? ToAnsi(view_->url().toString()) : std::string();
+}
+
+bool WebEngineBrowser::LastLoadFailed() const {
+    return loadFailed_;
 }
 
 void WebEngineBrowser::ReadBodyHtml(BodyHtmlCallback done) {

@@ -19,12 +19,14 @@ public:
     void Navigate(const std::string& address) override;
     void Stop() override;
     std::string LocationURL() const override;
+    bool LastLoadFailed() const override;
     void ReadBodyHtml(BodyHtmlCallback done) override;
     void SetDocumentCompleteHandler(std::function<void()> handler) override;
 
 private:
     QPointer<QWebEngineView> view_;
     std::function<void()> documentComplete_;
+    bool loadFailed_ = false;
 };
 
 } // namespace tarnwick

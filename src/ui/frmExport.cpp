@@ -71,16 +71,19 @@ void frmExport::Command1_Click() {
     // A cancelled dialog exports nothing and leaves the window open for another try.
     if (fileName.isEmpty())
         return;
-    // Numbers that did not reach the file must never be deleted: stay open for another try.
-    if (!ExportFaxes(engine_.Store(), fileName.toStdString(), Combo1_->currentIndex(),
-                     Check2_->isChecked())) {
+    // Numbers that did not reach the file, or could not be read, must never be deleted: stay open
+    // for another try.
+    const auto exported = ExportFaxRecords(engine_.Store(), fileName.toStdString(), Combo1_->currentIndex(),
+                                           Check2_->isChecked());
+    if (!exported) {
         if (showWarning)
             showWarning(QStringLiteral("The numbers could not be written to %1.").arg(fileName));
         return;
     }
+    // A harvest may store numbers while the question is open: only the exported ones go.
     if (Check1_->isChecked() && confirmYesNo &&
         confirmYesNo(QStringLiteral("Are you sure you want to delete all faxes?")))
-        engine_.DeleteAllFaxes();
+        engine_.DeleteExportedFaxes(*exported);
     close();
 }
 

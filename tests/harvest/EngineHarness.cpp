@@ -4,10 +4,20 @@
 #include <QTest>
 #include <algorithm>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sstream>
 
 namespace tarnwick::test {
+
+void RecordingSounds::PlaySoundFile(const std::string& path) {
+    if (playing_) {
+        ADD_FAILURE() << "a sound was asked for inside another: " << path;
+    }
+    playing_ = true;
+    played.push_back(path);
+    playing_ = false;
+}
 
 int RecordingSounds::Count(const std::string& fileName) const {
     return static_cast<int>(std::count_if(played.begin(), played.end(), [&](const std::string& path) {

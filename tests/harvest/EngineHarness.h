@@ -16,11 +16,16 @@
 
 namespace tarnwick::test {
 
+// Records every sound; fails the test when a sound is asked for while another is being started,
+// which only an engine step that runs pending events inside the call could do.
 class RecordingSounds final : public SoundPlayer {
 public:
-    void PlaySoundFile(const std::string& path) override { played.push_back(path); }
+    void PlaySoundFile(const std::string& path) override;
     int Count(const std::string& fileName) const;
     std::vector<std::string> played;
+
+private:
+    bool playing_ = false;
 };
 
 class RecordingPrompts final : public UserPrompts {

@@ -22,7 +22,7 @@ void FakeBrowser::Stop() {
 
 void FakeBrowser::ReadBodyHtml(BodyHtmlCallback done) {
     ++bodyReads;
-    QTimer::singleShot(0, this, [this, done = std::move(done), address = location_] {
+    auto answer = [this, done = std::move(done), address = location_] {
         if (failingReads > 0) {
             --failingReads;
             done(std::nullopt);
@@ -30,7 +30,19 @@ void FakeBrowser::ReadBodyHtml(BodyHtmlCallback done) {
         }
         const auto page = pages.find(address);
         done(page == pages.end() ? std::string() : page->second);
-    });
+    };
+    if (holdBodyReads) {
+        heldReads_.push_back(std::move(answer));
+        return;
+    }
+    QTimer::singleShot(0, this, std::move(answer));
+}
+
+void FakeBrowser::ReleaseHeldReads() {
+    auto held = std::move(heldReads_);
+    heldReads_.clear();
+    for (auto& answer : held)
+        answer();
 }
 
 void FakeBrowser::SetDocumentCompleteHandler(std::function<void()> handler) {

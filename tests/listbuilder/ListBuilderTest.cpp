@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <utility>
 
 namespace tarnwick::testing {
@@ -251,6 +252,75 @@ TEST_F(DirectBuildTest, EveryBuildStartsFromAnEmptyQueue) {
     std::vector<std::string> queued = h.QueuedWebsites();
     std::sort(queued.begin(), queued.end());
     EXPECT_EQ(queued, (std::vector<std::string>{"r0.com", "r1.com"}));
+}
+
+// The browser's own error page for a result page it could not load links elsewhere; none of it
+// is taken for results and the build ends as on a page that brings nothing.
+TEST_F(ListBuilderTest, APageThatFailedToLoadBringsNoResults) {
+    const std::string first = GooglePage("lost+fax", 0);
+    launcher.pages[first] = ResultPage(Domains("errorpage", 0, 30));
+    h.Start({"lost"}, 0, 0);
+    ASSERT_NE(launcher.CurrentBrowser(), nullptr);
+    launcher.CurrentBrowser()->failingLoads.insert(first);
+    ASSERT_TRUE(Finished());
+    EXPECT_EQ(launcher.navigations, std::vector<std::string>{first});
+    EXPECT_TRUE(h.QueuedWebsites().empty());
+    EXPECT_EQ(engine.Stats().sessionSitesFound, 0);
+    EXPECT_FALSE(engine.harvesting());
+    EXPECT_EQ(engine.StatusText(2), "Not enough results");
+}
+
+// A body read of the first build that completes after Start opened a second build is dropped:
+// nothing of the old page is queued or counted, and the old build starts no harvest.
+TEST_F(ListBuilderTest, AReadCompletingAfterANewStartIsDropped) {
+    const std::string first = GooglePage("alpha+fax", 0);
+    launcher.pages[first] = ResultPage(Domains("old", 0, 30));
+    h.Start({"alpha"}, 0, 0);
+    FakeBrowser* oldBrowser = launcher.CurrentBrowser();
+    ASSERT_NE(oldBrowser, nullptr);
+    oldBrowser->holdBodyReads = true;
+    ASSERT_TRUE(BuilderHarness::RunUntil([&] { return oldBrowser->bodyReads == 1; }));
+
+    launcher.pages[first] = ResultPage(Domains("new", 0, 25));
+    engine.Command1_Click();
+    // The first builder is unloaded but not yet deleted when its read completes.
+    oldBrowser->ReleaseHeldReads();
+    EXPECT_EQ(engine.Stats().sessionSitesFound, 0);
+    EXPECT_FALSE(engine.harvesting());
+    EXPECT_EQ(h.database->CountWebsites(), 0);
+
+    ASSERT_TRUE(BuilderHarness::RunUntil([this] { return engine.harvesting(); }));
+    engine.cmdStop_Click();
+    EXPECT_EQ(engine.Stats().sessionSitesFound, 25);
+    std::vector<std::string> harvestable = h.QueuedWebsites();
+    const auto& workList = engine.List(ListId::List2);
+    harvestable.insert(harvestable.end(), workList.begin(), workList.end());
+    for (const std::string& website : harvestable)
+        EXPECT_EQ(website.rfind("old", 0), std::string::npos) << website;
+}
+
+// A queue that cannot be emptied when the builder loads stops the search before any query.
+TEST_F(DirectBuildTest, AQueueThatCannotBeEmptiedStartsNoQuery) {
+    std::string stale = "stale.example.com";
+    h.database->AddWebsite(stale);
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open_v2((h.folder.path() + QStringLiteral("/spider.mdb")).toUtf8().constData(), &locker,
+                              SQLITE_OPEN_READWRITE, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    int unloads = 0;
+    QObject::connect(&builder, &ListBuilder::unloadRequested, &browser, [&] { ++unloads; });
+    h.engine->cmdAdd_Click("direct");
+    h.engine->options().Combo1 = 0;
+    h.engine->options().Combo2 = 0;
+    builder.Form_Load();
+    sqlite3_exec(locker, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    EXPECT_TRUE(browser.navigations.empty());
+    EXPECT_EQ(unloads, 1);
+    EXPECT_TRUE(builder.listFinished());
+    EXPECT_EQ(h.engine->StatusText(1), "Cannot empty the website queue");
+    EXPECT_EQ(h.database->FirstQueuedWebsite(), "stale.example.com");
 }
 
 TEST(ListBuilderQuery, PhraseAndOptionsAreReadAtLoad) {

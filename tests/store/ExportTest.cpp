@@ -79,12 +79,48 @@ TEST(ExportFile, WritesTheStoredFaxesInStoreOrder) {
     EXPECT_EQ(db.CountFaxes(), 3);
 }
 
-TEST(ExportFile, UnreadableStoreGivesOnlyTheLineEnd) {
+// Numbers that could not be read are never passed off as an empty export.
+TEST(ExportFile, UnreadableStoreWritesNoFileAndReportsIt) {
     TempFolder folder;
     Database missing(folder.File("spider.mdb"));
     const std::string file = folder.File("export.txt");
-    EXPECT_TRUE(ExportFaxes(missing, file, 0, false));
+    EXPECT_FALSE(ExportFaxes(missing, file, 0, false));
+    EXPECT_FALSE(ExportFaxRecords(missing, file, 0, false).has_value());
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST(ExportFile, EmptyStoreGivesOnlyTheLineEnd) {
+    TempFolder folder;
+    Database db(folder.File("spider.mdb"));
+    ASSERT_TRUE(db.EnsureExists());
+    const std::string file = folder.File("export.txt");
+    const auto records = ExportFaxRecords(db, file, 0, false);
+    ASSERT_TRUE(records.has_value());
+    EXPECT_TRUE(records->empty());
     EXPECT_EQ(ReadWholeFile(file), "\r\n");
+}
+
+// Deleting what was exported spares a number stored after the export read the table.
+TEST(ExportFile, DeletingTheExportedRecordsKeepsANumberStoredSince) {
+    TempFolder folder;
+    Database db(folder.File("spider.mdb"));
+    ASSERT_TRUE(db.EnsureExists());
+    for (const auto& number : kThreeFaxes) {
+        std::string fax = number;
+        std::string search = "s";
+        db.AddFax(fax, "w", search, "l");
+    }
+    const auto records = ExportFaxRecords(db, folder.File("export.txt"), 2, false);
+    ASSERT_TRUE(records.has_value());
+    ASSERT_EQ(records->size(), 3U);
+    std::string late = "1-555-999-0000";
+    std::string search = "s";
+    db.AddFax(late, "w", search, "l");
+    EXPECT_TRUE(db.DeleteFaxRecords(*records));
+    EXPECT_EQ(db.AllFaxes(), (std::vector<std::string>{"1-555-999-0000"}));
+    // Deleting the same records again finds nothing more to delete.
+    EXPECT_TRUE(db.DeleteFaxRecords(*records));
+    EXPECT_EQ(db.CountFaxes(), 1);
 }
 
 TEST(FileNameOf, TakesTheTextAfterTheLastSeparator) {

@@ -5,8 +5,12 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sqlite3.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -160,6 +164,7 @@ TEST_F(FailureTest, UnreadableFileIsLeftAsItIs) {
         const std::string before = folder ? "" : ReadWholeFile(path);
         ExpectFailureRules(db);
         EXPECT_FALSE(db.EnsureExists());
+        EXPECT_FALSE(db.CanWrite());
         ASSERT_EQ(std::filesystem::is_directory(path), folder);
         if (!folder) {
             EXPECT_EQ(ReadWholeFile(path), before);
@@ -212,13 +217,163 @@ TEST_F(FailureTest, WriteLockedFileChangesNothingButStillAnswers) {
 
     std::string present = "1-555-000-0001";
     EXPECT_TRUE(db.FaxExists(present));
+    // A number that could not be added now counts as present, so no caller counts it as stored.
     std::string absent = "1-555-000-0003";
-    EXPECT_FALSE(db.FaxExists(absent));
+    EXPECT_TRUE(db.FaxExists(absent));
+    std::string unknownSite = "www.never-queued.com";
+    EXPECT_TRUE(db.WebsiteKnown(unknownSite, {}));
+    EXPECT_FALSE(db.TryAddFax(absent, "w", search, "l"));
+    EXPECT_FALSE(db.TryAddWebsite(unknownSite));
+    EXPECT_FALSE(db.CanWrite());
     EXPECT_EQ(db.CountFaxes(), 1);
     EXPECT_EQ(db.RecentFaxes(), (Strings{"1-555-000-0001 | Ohio"}));
 
     ASSERT_TRUE(locker.Execute("COMMIT"));
     ExpectStoreUnchanged(path);
+    EXPECT_FALSE(db.FaxExists(absent));
+    EXPECT_FALSE(db.WebsiteKnown(unknownSite, {}));
+    EXPECT_TRUE(db.CanWrite());
+}
+
+// Sets or clears the immutable flag, which stops even root from writing; false where the file
+// system does not have it.
+bool SetImmutable(const std::string& path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        return false;
+    }
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+// A file SQLite can only open read-only answers from what it holds but never claims a new
+// record as absent or stored.
+TEST(DatabaseFailure, ReadOnlyFileNeverTakesOrPromisesARecord) {
+    TempFolder folder;
+    const std::string path = folder.File("spider.mdb");
+    {
+        Database filler(path);
+        FillStore(filler);
+    }
+    if (!SetImmutable(path, true)) {
+        GTEST_SKIP() << "the file system cannot make a file immutable here";
+    }
+    struct Release {
+        std::string path;
+        ~Release() { SetImmutable(path, false); }
+    } release{path};
+
+    Database db(path);
+    EXPECT_FALSE(db.CanWrite());
+    std::string stored = "1-555-000-0001";
+    EXPECT_TRUE(db.FaxExists(stored));
+    std::string fax = "1-555-000-0002";
+    EXPECT_TRUE(db.FaxExists(fax));
+    std::string search = "s";
+    EXPECT_FALSE(db.TryAddFax(fax, "w", search, "l"));
+    EXPECT_TRUE(db.AddFax(fax, "w", search, "l"));
+    std::string website = "www.new.com";
+    EXPECT_TRUE(db.WebsiteKnown(website, {}));
+    EXPECT_FALSE(db.TryAddWebsite(website));
+    EXPECT_FALSE(db.DeleteAllWebsites());
+    EXPECT_EQ(db.CountFaxes(), 1);
+    EXPECT_EQ(db.AllFaxes(), (Strings{"1-555-000-0001"}));
+    EXPECT_EQ(db.FirstQueuedWebsite(), "www.queued.com");
+}
+
+// A file lacking one table or column keeps serving every operation that does not need it.
+TEST(DatabaseFailure, MissingTableOrColumnDisablesOnlyWhatNeedsIt) {
+    struct Case {
+        const char* name;
+        const char* spoil;
+        bool faxesWork;
+        bool websitesWork;
+        bool searchesWork;
+    };
+    const Case cases[] = {
+        {"faxes without location", "ALTER TABLE faxes DROP COLUMN location", false, true, true},
+        {"no websites table", "DROP TABLE websites", true, false, true},
+        {"no searches table", "DROP TABLE searches", true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path = folder.File("spider.mdb");
+        ASSERT_TRUE(Database(path).EnsureExists());
+        ASSERT_TRUE(RawDatabase(path).Execute(c.spoil));
+        Database db(path);
+        EXPECT_FALSE(db.EnsureExists());
+        EXPECT_FALSE(db.CanWrite());
+
+        std::string fax = "1-555-000-0002";
+        EXPECT_EQ(db.FaxExists(fax), !c.faxesWork);
+        std::string search = "s";
+        EXPECT_EQ(db.TryAddFax(fax, "w", search, "l"), c.faxesWork);
+        EXPECT_EQ(db.CountFaxes(), c.faxesWork ? 1 : 0);
+
+        std::string website = "www.new.com";
+        EXPECT_EQ(db.WebsiteKnown(website, {}), !c.websitesWork);
+        EXPECT_EQ(db.TryAddWebsite(website), c.websitesWork);
+        EXPECT_EQ(db.FirstQueuedWebsite(), c.websitesWork ? "www.new.com" : "");
+        EXPECT_EQ(db.DeleteAllWebsites(), c.websitesWork);
+
+        std::string phrase = "phrase";
+        db.AddSearch(phrase);
+        EXPECT_EQ(db.Searches(), c.searchesWork ? Strings{"phrase"} : Strings{});
+    }
+}
+
+// Another program with the same file open keeps its write-ahead log whatever this store does,
+// also while the file is renamed away and back.
+TEST(DatabaseFailure, AnotherProgramsLogSurvivesEveryOperation) {
+    TempFolder folder;
+    const std::string path = folder.File("spider.mdb");
+    {
+        Database filler(path);
+        FillStore(filler);
+    }
+    RawDatabase other(path);
+    ASSERT_TRUE(
+        other.Execute("PRAGMA wal_autocheckpoint=0; INSERT INTO faxes (fax) VALUES ('1-555-222-0001')"));
+    ASSERT_GT(std::filesystem::file_size(path + "-wal"), 0U);
+
+    Database db(path);
+    const auto everyOperation = [&db] {
+        db.CanWrite();
+        std::string fax = "1-555-000-0009";
+        std::string search = "s";
+        db.FaxExists(fax);
+        db.AddFax(fax, "w", search, "l");
+        std::string website = "www.other.com";
+        db.WebsiteKnown(website, {});
+        db.AddWebsite(website);
+        db.DeleteWebsite(website);
+        db.CountFaxes();
+        db.CountWebsites();
+        db.RecentFaxes();
+        db.Searches();
+        db.AllFaxes();
+        db.FirstQueuedWebsite();
+    };
+    EXPECT_TRUE(db.EnsureExists());
+    everyOperation();
+    const std::string away = folder.File("away.mdb");
+    ASSERT_EQ(std::rename(path.c_str(), away.c_str()), 0);
+    everyOperation();
+    ASSERT_EQ(std::rename(away.c_str(), path.c_str()), 0);
+    everyOperation();
+    EXPECT_TRUE(db.EnsureExists());
+
+    EXPECT_EQ(other.Column("SELECT count(*) FROM faxes WHERE fax = '1-555-222-0001'"), (Strings{"1"}));
+    RawDatabase fresh(path);
+    EXPECT_EQ(fresh.Column("SELECT count(*) FROM faxes WHERE fax = '1-555-222-0001'"), (Strings{"1"}));
+    EXPECT_EQ(fresh.Column("PRAGMA integrity_check"), (Strings{"ok"}));
 }
 
 // A lock let go within the wait costs nothing: the record is stored once the lock is free.
@@ -235,6 +390,53 @@ TEST_F(FailureTest, ShortLockIsWaitedFor) {
     db.AddFax(fax, "w", search, "l");
     release.join();
     EXPECT_EQ(db.AllFaxes(), (Strings{"1-555-000-0001", "1-555-000-0002"}));
+}
+
+// Start-up on a path whose file another program has moved away while it still writes its log
+// creates no database there: SQLite would replay that program's log into it.
+TEST(DatabaseFailure, NoFileIsCreatedBesideALogAnotherProgramUses) {
+    TempFolder folder;
+    const std::string path = folder.File("spider.mdb");
+    const std::string away = folder.File("away.mdb");
+    ASSERT_TRUE(Database(path).EnsureExists());
+    int ready[2];
+    int done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        sqlite3* other = nullptr;
+        sqlite3_open_v2(path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr);
+        const bool wrote = sqlite3_exec(other,
+                                        "PRAGMA wal_autocheckpoint=0; INSERT INTO faxes (fax) VALUES "
+                                        "('1-555-222-0001')",
+                                        nullptr, nullptr, nullptr) == SQLITE_OK;
+        const bool moved = wrote && std::rename(path.c_str(), away.c_str()) == 0;
+        char signal = moved ? 'y' : 'n';
+        (void)!::write(ready[1], &signal, 1);
+        (void)!::read(done[0], &signal, 1);
+        sqlite3_close(other);
+        _exit(0);
+    }
+    char signal = 0;
+    ASSERT_EQ(::read(ready[0], &signal, 1), 1);
+    ASSERT_EQ(signal, 'y');
+    const auto logSize = std::filesystem::file_size(path + "-wal");
+    ASSERT_GT(logSize, 0U);
+
+    Database db(path);
+    EXPECT_FALSE(db.EnsureExists());
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(std::filesystem::file_size(path + "-wal"), logSize);
+
+    (void)!::write(done[1], &signal, 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_EQ(std::rename(away.c_str(), path.c_str()), 0);
+    RawDatabase fresh(path);
+    EXPECT_EQ(fresh.Column("SELECT count(*) FROM faxes WHERE fax = '1-555-222-0001'"), (Strings{"1"}));
+    EXPECT_EQ(fresh.Column("PRAGMA integrity_check"), (Strings{"ok"}));
 }
 
 // A program killed while writing leaves its log behind; a file created afterwards must not

@@ -149,6 +149,33 @@ TEST_F(ExportWindow, AFileThatCannotBeWrittenKeepsEveryNumberAndTheWindowOpen) {
     EXPECT_FALSE(window.isNull());
 }
 
+TEST_F(ExportWindow, AStoreThatCannotBeReadWritesNothingAndAsksNothing) {
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(env.appFolder()) + QStringLiteral("/spider.mdb")));
+    Control<QCheckBox>("Check1")->setChecked(true);
+    answerYes = true;
+    Control<QPushButton>("Command1")->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(QFile::exists(output));
+    EXPECT_TRUE(questions.isEmpty());
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.front().contains(output));
+    EXPECT_FALSE(window.isNull());
+}
+
+TEST_F(ExportWindow, YesKeepsANumberStoredWhileTheQuestionWasOpen) {
+    Control<QCheckBox>("Check1")->setChecked(true);
+    window->confirmYesNo = [this](const QString&) {
+        std::string fax = "1-415-555-0199";
+        std::string search = "phrase";
+        env.database().AddFax(fax, "late.example", search, "California");
+        return true;
+    };
+    Control<QPushButton>("Command1")->click();
+    EXPECT_EQ(Written(), QByteArray("1-212-555-0100;1-303-555-0101;+44-20-7946-0958;\r\n"));
+    EXPECT_EQ(env.database().AllFaxes(), std::vector<std::string>{"1-415-555-0199"});
+    EXPECT_EQ(w.Find<QListWidget>("List3")->count(), 1);
+}
+
 TEST_F(ExportWindow, ACancelledDialogExportsNothingAndKeepsTheWindowOpen) {
     output.clear();
     Control<QCheckBox>("Check1")->setChecked(true);

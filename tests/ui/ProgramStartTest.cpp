@@ -52,4 +52,49 @@ TEST(Program, StartingInAFolderWithoutADatabaseCreatesIt) {
     process.waitForFinished(10000);
 }
 
+// A second start on the same folder says so and leaves the running program's folder alone; a
+// program started from another folder runs beside it.
+TEST(Program, ASecondStartOnTheSameFolderSaysSoAndTouchesNothing) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString program = folder.filePath(QStringLiteral("tarnwick"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TARNWICK_PROGRAM), program));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
+
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    first.start(program, {});
+    ASSERT_TRUE(first.waitForStarted(10000));
+    const QString database = folder.filePath(QStringLiteral("spider.mdb"));
+    QElapsedTimer clock;
+    clock.start();
+    while (!HasFaxTable(database) && first.state() == QProcess::Running && clock.elapsed() < 20000)
+        QThread::msleep(20);
+    ASSERT_TRUE(HasFaxTable(database));
+    const QStringList before = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(program, {});
+    ASSERT_TRUE(second.waitForStarted(10000));
+    QByteArray said;
+    clock.restart();
+    while (!said.contains("Tarnwick is already running from this folder.") && clock.elapsed() < 20000 &&
+           second.state() == QProcess::Running) {
+        second.waitForReadyRead(100);
+        said += second.readAllStandardError();
+    }
+    said += second.readAllStandardError();
+    EXPECT_TRUE(said.contains("Tarnwick is already running from this folder.")) << said.toStdString();
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), before);
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    second.kill();
+    second.waitForFinished(10000);
+    first.kill();
+    first.waitForFinished(10000);
+}
+
 } // namespace
