@@ -2,6 +2,7 @@
 // from the splash window, which loads and shows the main window.
 #include "harvest/HarvestEngine.h"
 #include "store/Database.h"
+#include "ui/AppFolder.h"
 #include "ui/AuxWindows.h"
 #include "ui/Branding.h"
 #include "ui/Form1.h"
@@ -22,7 +23,8 @@ int main(int argc, char** argv) {
     // The program ends through the main window's unload, not when its last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const std::string appFolder = QCoreApplication::applicationDirPath().toStdString();
+    const AppFolder chosen = ChooseAppFolder(CurrentAppFolderPlaces());
+    const std::string& appFolder = chosen.path;
     Database database(appFolder + "/spider.mdb");
     database.EnsureExists();
     QtSettingsStore settings;
@@ -42,9 +44,11 @@ int main(int argc, char** argv) {
         listBuilder.UnloadListBuilder();
         windows.MainWindowUnloading();
     });
-    windows.Start([&form] {
+    windows.Start([&form, &engine, &chosen] {
         form.Load();
         form.show();
+        if (!chosen.problem.empty())
+            engine.SetStatusText(1, chosen.problem);
     });
     return QApplication::exec();
 }
