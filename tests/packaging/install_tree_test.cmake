@@ -19,7 +19,7 @@ foreach(file bin/tarnwick ${data}/Help.rtf ${data}/sounds/foundfax.wav ${data}/s
              ${data}/sounds/finished.wav share/applications/tarnwick.desktop
              share/icons/hicolor/scalable/apps/tarnwick.svg share/icons/hicolor/256x256/apps/tarnwick.png
              share/metainfo/example.tarnwick.Tarnwick.metainfo.xml share/doc/tarnwick/copyright
-             share/doc/tarnwick/changelog.gz)
+             share/doc/tarnwick/changelog.gz share/man/man1/tarnwick.1.gz)
     expect_file(${file})
 endforeach()
 
