@@ -3,6 +3,7 @@
 #include "harvest/HarvestEngine.h"
 #include "store/Database.h"
 #include "store/FolderLock.h"
+#include "ui/AppFolder.h"
 #include "ui/AuxWindows.h"
 #include "ui/Branding.h"
 #include "ui/Form1.h"
@@ -25,10 +26,12 @@ int main(int argc, char** argv) {
     // The program ends through the main window's unload, not when its last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const std::string appFolder = QCoreApplication::applicationDirPath().toStdString();
-    // A second program on the same folder would share its page files and its queue.
+    const AppFolder chosen = ChooseAppFolder(CurrentAppFolderPlaces());
+    const std::string& appFolder = chosen.path;
+    // A second program on the same folder would share its page files and its queue. A folder
+    // that could not be made is reported in the status bar instead.
     const FolderLock folderLock(appFolder);
-    if (!folderLock.Held()) {
+    if (chosen.problem.empty() && !folderLock.Held()) {
         std::fputs("Tarnwick is already running from this folder.\n", stderr);
         QMessageBox::information(nullptr, branding.programName,
                                  QStringLiteral("Tarnwick is already running from this folder."));
@@ -53,9 +56,11 @@ int main(int argc, char** argv) {
         listBuilder.UnloadListBuilder();
         windows.MainWindowUnloading();
     });
-    windows.Start([&form] {
+    windows.Start([&form, &engine, &chosen] {
         form.Load();
         form.show();
+        if (!chosen.problem.empty())
+            engine.SetStatusText(1, chosen.problem);
     });
     return QApplication::exec();
 }
