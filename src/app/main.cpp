@@ -33,8 +33,11 @@ int main(int argc, char** argv) {
     const FolderLock folderLock(appFolder);
     if (chosen.problem.empty() && !folderLock.Held()) {
         std::fputs("Tarnwick is already running from this folder.\n", stderr);
-        QMessageBox::information(nullptr, branding.programName,
-                                 QStringLiteral("Tarnwick is already running from this folder."));
+        // On top: the running program's help window may be kept above everything else.
+        QMessageBox box(QMessageBox::Information, branding.programName,
+                        QStringLiteral("Tarnwick is already running from this folder."));
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.exec();
         return 1;
     }
     Database database(appFolder + "/spider.mdb");
