@@ -17,6 +17,15 @@ using test::WriteWholeFile;
 
 const std::vector<std::string> kThreeFaxes = {"1-555-111-2222", "1-555-333-4444", "+442071234567"};
 
+void StoreThreeFaxes(Database& db) {
+    ASSERT_TRUE(db.EnsureExists());
+    for (const auto& number : kThreeFaxes) {
+        std::string fax = number;
+        std::string search = "s";
+        ASSERT_TRUE(db.AddFax(fax, "w", search, "l"));
+    }
+}
+
 TEST(ExportText, EachFaxIsFollowedByTheSeparatorThenOneLineEnd) {
     struct Case {
         int outputType;
@@ -67,12 +76,7 @@ TEST(ExportFile, ReportsAFileThatCouldNotBeWritten) {
 TEST(ExportFile, WritesTheStoredFaxesInStoreOrder) {
     TempFolder folder;
     Database db(folder.File("spider.mdb"));
-    ASSERT_TRUE(db.EnsureExists());
-    for (const auto& number : kThreeFaxes) {
-        std::string fax = number;
-        std::string search = "s";
-        db.AddFax(fax, "w", search, "l");
-    }
+    StoreThreeFaxes(db);
     const std::string file = folder.File("export.txt");
     EXPECT_TRUE(ExportFaxes(db, file, 2, false));
     EXPECT_EQ(ReadWholeFile(file), "1-555-111-2222\r\n1-555-333-4444\r\n+442071234567\r\n\r\n");
@@ -104,12 +108,7 @@ TEST(ExportFile, EmptyStoreGivesOnlyTheLineEnd) {
 TEST(ExportFile, DeletingTheExportedRecordsKeepsANumberStoredSince) {
     TempFolder folder;
     Database db(folder.File("spider.mdb"));
-    ASSERT_TRUE(db.EnsureExists());
-    for (const auto& number : kThreeFaxes) {
-        std::string fax = number;
-        std::string search = "s";
-        db.AddFax(fax, "w", search, "l");
-    }
+    StoreThreeFaxes(db);
     const auto records = ExportFaxRecords(db, folder.File("export.txt"), 2, false);
     ASSERT_TRUE(records.has_value());
     ASSERT_EQ(records->size(), 3U);
