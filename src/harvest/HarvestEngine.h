@@ -2,9 +2,12 @@
 // the main-window state they read and write. Windows bind to its signals; tests drive it directly.
 #pragma once
 
-#include <QObject>
-#include <QString>
+#include "harvest/Endpoint.h"
 
+#include <QList>
+#include <QObject>
+#include <QSslCertificate>
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -39,7 +42,7 @@ enum class FocusTarget { None, Text1, Combo1, Combo2 };
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
-    virtual void ShowMessage(const std::string& text, FocusTarget focus) = 0;        // OK button only
+    virtual void ShowMessage(const std::string& text, FocusTarget focus) = 0;            // OK button only
     virtual bool ConfirmOkCancel(const std::string& text, const std::string& title) = 0; // true on OK
 };
 
@@ -50,13 +53,6 @@ public:
     virtual std::string Read(const std::string& key, const std::string& fallback) = 0;
     virtual void Write(const std::string& key, const std::string& value) = 0;
 };
-
-// Where a host name is connected: production answers {host, 80}, tests a loopback fixture.
-struct Endpoint {
-    QString host;
-    quint16 port = 80;
-};
-using EndpointResolver = std::function<Endpoint(const std::string& host)>;
 
 enum class Button { Command1, cmdNextSearch, cmdStop, cmdResume, cmdViewDatabase, Command2, Command3 };
 enum class ListId { List1, List2, List3 };
@@ -71,8 +67,9 @@ struct Options {
     bool chkAudioFinished = true;
     bool chkNonUS = true;
     bool chkAddFax = true;
-    int Combo1 = -1; // 0 "Google Search", 1 "Yahoo Search"
-    int Combo2 = -1; // 0..5 "~100 Domains" .. "~10000 Domains"
+    int Combo1 = -1;           // 0 "Google Search", 1 "Yahoo Search"
+    int Combo2 = -1;           // 0..5 "~100 Domains" .. "~10000 Domains"
+    bool chkSecureWeb = false; // https first, redirects, every link of a page
 };
 
 struct Statistics {
@@ -89,7 +86,9 @@ struct EngineServices {
     SoundPlayer& sounds;
     UserPrompts& prompts;
     SettingsStore& settings;
-    EndpointResolver resolve; // empty: connect to host:80
+    EndpointResolver resolve;                       // empty: connect to host:80
+    EndpointResolver resolveSecure = {};            // empty: connect to host:443
+    QList<QSslCertificate> trustedAuthorities = {}; // TLS trust; empty: the system's
 };
 
 class HarvestEngine final : public QObject {
