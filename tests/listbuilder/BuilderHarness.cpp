@@ -63,15 +63,17 @@ FakeBrowser* FakeLauncher::CurrentBrowser() const {
     return current_ ? &current_->browser : nullptr;
 }
 
-BuilderHarness::BuilderHarness() {
+BuilderHarness::BuilderHarness(QList<QSslCertificate> trustedAuthorities) {
     const std::string appFolder = folder.path().toStdString();
     database = std::make_unique<Database>(appFolder + "/spider.mdb");
     database->EnsureExists();
     // Nothing listens on the discard port of loopback: every download fails at once.
     resolve = [](const std::string&) { return Endpoint{QStringLiteral("127.0.0.1"), 9}; };
-    engine = std::make_unique<HarvestEngine>(
-        EngineServices{*database, appFolder, sounds, prompts, settings,
-                       [this](const std::string& host) { return resolve(host); }});
+    resolveSecure = resolve;
+    engine = std::make_unique<HarvestEngine>(EngineServices{
+        *database, appFolder, sounds, prompts, settings,
+        [this](const std::string& host) { return resolve(host); },
+        [this](const std::string& host) { return resolveSecure(host); }, std::move(trustedAuthorities)});
     // Ticks of 10 ms, and time-outs long enough that a loopback download on a busy machine never
     // times out: a timed-out host would be skipped for the rest of the test.
     engine->SetTickInterval(10);

@@ -1,5 +1,5 @@
 // The certificates of the loopback TLS fixture: a test authority, and a server certificate it
-// signed for tls.test, example.com, example.org (with their subdomains) and shop1.com to shop12.com.
+// signed for tls.test, example.com, example.org (with their subdomains) and shop1.com to shop40.com.
 #pragma once
 
 namespace tarnwick::test {

@@ -9,7 +9,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 
 names="DNS:tls.test,DNS:*.tls.test,DNS:example.com,DNS:*.example.com,DNS:example.org,DNS:*.example.org"
-for i in $(seq 1 12); do names="$names,DNS:shop$i.com"; done
+for i in $(seq 1 40); do names="$names,DNS:shop$i.com"; done
 
 openssl ecparam -name prime256v1 -genkey -noout -out ca.key
 openssl req -x509 -new -key ca.key -sha256 -days 36500 -subj "/CN=Tarnwick Test Authority" \
