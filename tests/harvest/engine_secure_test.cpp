@@ -55,18 +55,6 @@ std::set<std::string> SeenWebsites(EngineHarness& h, const std::string& host, co
     return seen;
 }
 
-std::vector<std::string> QueuedWebsites(EngineHarness& h) {
-    std::vector<std::string> queued;
-    while (true) {
-        std::string website = h.db().FirstQueuedWebsite();
-        if (website.empty()) {
-            return queued;
-        }
-        queued.push_back(website);
-        h.db().DeleteWebsite(website);
-    }
-}
-
 TEST(EngineSecure, FetchesOverHttpsWithTheExactRequestAndShowsTheScheme) {
     EngineHarness h(true);
     h.refusePlain.insert("shop.example.com");
