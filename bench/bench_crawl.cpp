@@ -1,14 +1,17 @@
 // A whole crawl on loopback: ten slots work through a generated web of some 2,100 pages, from a
 // cold queue to a dry one. Reports pages per second, CPU per page, peak memory and the longest
-// stall of the event loop (how late a 10 ms timer fires).
+// stall of the event loop (how late a 10 ms timer fires), over plain http and, with "tls/1", with
+// every site over TLS and the secure-web option on.
 #include "FixtureWeb.h"
 #include "StallProbe.h"
+#include "TestCertificates.h"
 #include "harvest/HarvestEngine.h"
 #include "store/Database.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSslCertificate>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -139,7 +142,9 @@ void BM_CrawlGeneratedWeb(benchmark::State& state) {
         const std::string folder = dir.path().toStdString();
         Database database(folder + "/spider.mdb");
         database.EnsureExists();
-        test::FixtureWeb web;
+        // Argument 1: every site answers over TLS and the engine runs with the secure-web option.
+        const bool secureWeb = state.range(0) == 1;
+        test::FixtureWeb web(secureWeb);
         web.SetGenerator([](const std::string&, const std::string& path) -> std::optional<std::string> {
             const int page = PageOfPath(path);
             if (page < 0 || page >= kPages) {
@@ -151,10 +156,20 @@ void BM_CrawlGeneratedWeb(benchmark::State& state) {
         NullPrompts prompts;
         NullSettings settings;
         const quint16 port = web.Port();
-        HarvestEngine engine(
-            EngineServices{database, folder, sounds, prompts, settings, [port](const std::string&) {
-                               return Endpoint{QStringLiteral("127.0.0.1"), port};
-                           }});
+        const quint16 securePort = web.SecurePort();
+        EngineServices services{
+            database, folder,
+            sounds,   prompts,
+            settings, [port](const std::string&) {
+                                    return Endpoint{QStringLiteral("127.0.0.1"), port}; }};
+        if (secureWeb) {
+            services.resolveSecure = [securePort](const std::string&) {
+                return Endpoint{QStringLiteral("127.0.0.1"), securePort};
+            };
+            services.trustedAuthorities = {QSslCertificate(QByteArray(test::kTestAuthorityPem), QSsl::Pem)};
+        }
+        HarvestEngine engine(std::move(services));
+        engine.options().chkSecureWeb = secureWeb;
         engine.SetTickInterval(10);
         engine.SetTimeouts(10, 1000);
         engine.options().cmbLastSearch = 1;
@@ -220,11 +235,20 @@ void BM_CrawlGeneratedWeb(benchmark::State& state) {
         state.counters["longest_stall_ms"] = static_cast<double>(probe.WorstStallMs());
         state.counters["numbers_stored"] = engine.Stats().sessionNumbersFound;
         state.counters["finished"] = done ? 1 : 0;
+        const std::vector<test::RecordedRequest> served = web.Requests();
+        state.counters["tls_requests"] = static_cast<double>(std::count_if(
+            served.begin(), served.end(), [](const test::RecordedRequest& r) { return r.secure; }));
         state.ResumeTiming();
     }
 }
 
-BENCHMARK(BM_CrawlGeneratedWeb)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CrawlGeneratedWeb)
+    ->ArgName("tls")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 } // namespace tarnwick

@@ -4,17 +4,17 @@
 
 #include "harvest/Address.h"
 #include "harvest/AnsiBytes.h"
+#include "harvest/Download.h"
 #include "harvest/FaxNumbers.h"
 #include "harvest/Links.h"
 #include "harvest/PageFiles.h"
+#include "harvest/WebLinks.h"
 #include "store/Database.h"
 #include "text/HtmlToText.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMetaObject>
-#include <QNetworkProxy>
-#include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -23,10 +23,6 @@
 namespace tarnwick {
 
 namespace {
-
-// A download stops being read here and is handled as if the server had closed: one endless
-// or huge response must not exhaust memory.
-constexpr std::size_t kPageCap = 8u * 1024u * 1024u;
 
 // Long loops hand control to the event loop at least this often.
 constexpr qint64 kSliceMs = 4;
@@ -64,44 +60,14 @@ std::string BreakBeforeFax(std::string_view text) {
     return out;
 }
 
-// The value of a "Content-Length" header line as a 32-bit number: the text after the first
-// space, blanks around it allowed; 0 when it is not a whole number in range.
-std::int32_t ContentLengthOf(std::string_view line) {
-    const std::size_t space = line.find(' ');
-    std::string_view rest = space == std::string_view::npos ? line : line.substr(space + 1);
-    while (!rest.empty() && rest.front() == ' ') {
-        rest.remove_prefix(1);
-    }
-    while (!rest.empty() && rest.back() == ' ') {
-        rest.remove_suffix(1);
-    }
-    bool negative = false;
-    if (!rest.empty() && (rest.front() == '-' || rest.front() == '+')) {
-        negative = rest.front() == '-';
-        rest.remove_prefix(1);
-    }
-    if (rest.empty()) {
-        return 0;
-    }
-    std::int64_t value = 0;
-    for (const char c : rest) {
-        if (c < '0' || c > '9') {
-            return 0;
-        }
-        value = value * 10 + (c - '0');
-        if (value > std::numeric_limits<std::int32_t>::max()) {
-            return 0;
-        }
-    }
-    return static_cast<std::int32_t>(negative ? -value : value);
+// On the secure web a queued website is split as written: a query may hold "http://" or "/".
+HostPath SecureAddress(const std::string& website) {
+    WebUrl url = WebsiteUrl(website, true);
+    return HostPath{std::move(url.host), std::move(url.path)};
 }
 
 std::int32_t Increment(std::int32_t value) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) + 1u);
-}
-
-std::int16_t Tick(std::int16_t value) {
-    return value < std::numeric_limits<std::int16_t>::max() ? static_cast<std::int16_t>(value + 1) : value;
 }
 
 } // namespace
@@ -111,19 +77,12 @@ struct HarvestEngine::Impl {
     enum class Start { Started, Skipped, NotStarted };
 
     struct Slot {
-        std::unique_ptr<QTcpSocket> socket;
-        std::unique_ptr<QTimer> timer;
+        std::unique_ptr<Download> download;
+        // A slot with nothing to fetch looks again after the idle time-out.
+        std::unique_ptr<QTimer> waitTimer;
         std::string host;
         std::string path;
-        std::string data;
-        std::int32_t bytes = 0;
-        std::int32_t length = 0;
-        bool headerDone = false;
-        std::size_t headerScanFrom = 0;
-        std::int16_t idleTicks = 0;
-        std::int16_t totalTicks = 0;
-        bool idleTimerOn = false;
-        bool totalTimerOn = false;
+        bool secureWeb = false;
         Phase phase = Phase::Idle;
         // Raised by every take; a page chain or socket event of an earlier download of the
         // slot finds it changed after a yield and ends.
@@ -136,6 +95,8 @@ struct HarvestEngine::Impl {
         std::uint64_t generation = 0;
         std::string host;
         std::string path;
+        bool secureWeb = false;
+        WebUrl url; // of the last response, for resolving the page's links
     };
 
     Impl(HarvestEngine& owner, EngineServices s)
@@ -146,25 +107,32 @@ struct HarvestEngine::Impl {
         enabled[Index(Button::cmdStop)] = false;
         enabled[Index(Button::cmdResume)] = false;
         slice.start();
+        const DownloadRoutes routes{services.resolve, services.resolveSecure, services.trustedAuthorities};
         for (int i = 0; i < kSlotCount; ++i) {
             Slot& slot = fetchSlots[static_cast<std::size_t>(i)];
-            slot.socket = std::make_unique<QTcpSocket>();
-            slot.socket->setProxy(QNetworkProxy::NoProxy); // a raw HTTP client cannot use a proxy
-            slot.timer = std::make_unique<QTimer>();
-            slot.timer->setInterval(tickMs);
-            QObject::connect(slot.socket.get(), &QTcpSocket::connected, &q, [this, i] { OnConnected(i); });
-            QObject::connect(slot.socket.get(), &QTcpSocket::readyRead, &q, [this, i] { OnDataArrival(i); });
-            QObject::connect(slot.socket.get(), &QTcpSocket::disconnected, &q, [this, i] { OnClose(i); });
-            QObject::connect(slot.timer.get(), &QTimer::timeout, &q, [this, i] { OnTick(i); });
+            slot.download = std::make_unique<Download>(routes);
+            slot.download->SetTickInterval(tickMs);
+            slot.download->SetTimeouts(timeout, timeout2);
+            slot.waitTimer = std::make_unique<QTimer>();
+            slot.waitTimer->setSingleShot(true);
+            Download* download = slot.download.get();
+            QObject::connect(download, &Download::requestSent, &q, [this] { SetProgress(0); });
+            QObject::connect(download, &Download::hopStarted, &q, [this, i] { OnHop(i); });
+            QObject::connect(
+                download, &Download::progress, &q,
+                [this, i](std::int32_t bytes, std::int32_t length) { OnProgress(i, bytes, length); });
+            QObject::connect(download, &Download::finished, &q,
+                             [this, i](Download::Outcome outcome) { OnFinished(i, outcome); });
+            QObject::connect(slot.waitTimer.get(), &QTimer::timeout, &q, [this, i] { OnWaitOver(i); });
         }
     }
 
     ~Impl() {
         for (Slot& slot : fetchSlots) {
-            QObject::disconnect(slot.socket.get(), nullptr, nullptr, nullptr);
-            QObject::disconnect(slot.timer.get(), nullptr, nullptr, nullptr);
-            slot.timer->stop();
-            slot.socket->abort();
+            QObject::disconnect(slot.download.get(), nullptr, nullptr, nullptr);
+            QObject::disconnect(slot.waitTimer.get(), nullptr, nullptr, nullptr);
+            slot.waitTimer->stop();
+            slot.download->Abort();
         }
     }
 
@@ -242,17 +210,13 @@ struct HarvestEngine::Impl {
 
     // ---- fetchSlots ---------------------------------------------------------------------------
 
-    void StopTimer(Slot& slot) {
-        slot.idleTimerOn = false;
-        slot.totalTimerOn = false;
-        slot.timer->stop();
-    }
+    void StopTimer(Slot& slot) { slot.waitTimer->stop(); }
 
     // Ends whatever the slot was doing; its socket's close is then not taken for a finished page.
     void CloseSlot(Slot& slot) {
         slot.phase = Phase::Idle;
         StopTimer(slot);
-        slot.socket->abort();
+        slot.download->Abort();
     }
 
     // Nothing to fetch: the slot looks again at its idle time-out.
@@ -260,97 +224,58 @@ struct HarvestEngine::Impl {
         slot.host.clear();
         slot.path.clear();
         slot.phase = Phase::Waiting;
-        slot.idleTicks = 0;
-        slot.idleTimerOn = true;
-        slot.totalTimerOn = false;
-        slot.timer->start(tickMs);
+        slot.waitTimer->start(tickMs * std::max<int>(1, timeout));
     }
 
-    void OnTick(int i) {
+    void OnWaitOver(int i) {
         Slot& slot = At(i);
-        if (!harvesting) {
-            StopTimer(slot);
+        if (!harvesting || slot.phase != Phase::Waiting) {
             return;
-        }
-        bool due = false;
-        if (slot.idleTimerOn) {
-            slot.idleTicks = Tick(slot.idleTicks);
-            due = slot.idleTicks >= timeout;
-        }
-        if (!due && slot.totalTimerOn) {
-            slot.totalTicks = Tick(slot.totalTicks);
-            due = slot.totalTicks >= timeout2;
-        }
-        if (!due) {
-            return;
-        }
-        if (slot.phase == Phase::Fetching) {
-            timedOutHosts += slot.host;
         }
         CloseSlot(slot);
         TakeNextWebsite(i);
     }
 
-    void OnConnected(int i) {
-        Slot& slot = At(i);
-        if (slot.phase != Phase::Fetching) {
-            return;
-        }
-        SetProgress(0);
-        const std::string request = BuildRequest(slot.host, slot.path);
-        slot.socket->write(request.data(), static_cast<qint64>(request.size()));
+    void OnHop(int i) {
+        const Download& download = *At(i).download;
+        SetStatus(1, std::string("Downloading: ") + (download.url().https ? "https://" : "http://") +
+                         download.host() + download.path());
     }
 
-    void OnDataArrival(int i) {
+    void OnProgress(int i, std::int32_t bytes, std::int32_t length) {
         Slot& slot = At(i);
         if (!harvesting || slot.phase != Phase::Fetching) {
             return;
         }
-        slot.idleTicks = 0;
-        const QByteArray chunk = slot.socket->read(static_cast<qint64>(kPageCap - slot.data.size()));
-        slot.data.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
-        slot.bytes += static_cast<std::int32_t>(chunk.size());
-        SetStatus(1, "Downloading: " + slot.host + slot.path + " (" + std::to_string(slot.bytes) + ")");
-        if (slot.length >= 1) {
-            const float percent =
-                std::fabs(static_cast<float>(slot.bytes) / static_cast<float>(slot.length) * 100.0f);
+        SetStatus(1, "Downloading: " + slot.download->host() + slot.download->path() + " (" +
+                         std::to_string(bytes) + ")");
+        if (length >= 1) {
+            const float percent = std::fabs(static_cast<float>(bytes) / static_cast<float>(length) * 100.0f);
             if (percent <= 100.0f) {
                 SetProgress(static_cast<int>(std::lround(percent)));
             }
         }
-        if (!slot.headerDone) {
-            const std::size_t end = slot.data.find("\r\n\r\n", slot.headerScanFrom);
-            if (end == std::string::npos) {
-                slot.headerScanFrom = slot.data.size() >= 3 ? slot.data.size() - 3 : 0;
-            } else {
-                slot.headerDone = true;
-                slot.bytes -= static_cast<std::int32_t>(end + 4);
-                slot.length = ContentLengthOfHeader(std::string_view(slot.data).substr(0, end));
-            }
-        }
-        if (slot.data.size() >= kPageCap) {
-            FinishDownload(i);
-        }
     }
 
-    static std::int32_t ContentLengthOfHeader(std::string_view header) {
-        std::size_t start = 0;
-        while (start <= header.size()) {
-            const std::size_t end = std::min(header.find("\r\n", start), header.size());
-            const std::string_view line = header.substr(start, end - start);
-            if (line.find("Content-Length") != std::string_view::npos) {
-                return ContentLengthOf(line);
-            }
-            start = end + 2;
-        }
-        return 0;
-    }
-
-    void OnClose(int i) {
-        if (!harvesting || At(i).phase != Phase::Fetching) {
+    void OnFinished(int i, Download::Outcome outcome) {
+        Slot& slot = At(i);
+        if (!harvesting || slot.phase != Phase::Fetching) {
             return;
         }
-        FinishDownload(i);
+        switch (outcome) {
+        case Download::Outcome::Page:
+            FinishDownload(i);
+            return;
+        case Download::Outcome::TimedOut:
+        case Download::Outcome::Unreachable:
+            // The host is skipped from now on; on the secure web it may be a redirect's target.
+            timedOutHosts += slot.secureWeb ? HostName(slot.download->host()) : slot.host;
+            break;
+        case Download::Outcome::TooManyRedirects:
+            break;
+        }
+        CloseSlot(slot);
+        TakeNextWebsite(i);
     }
 
     // The download is complete; its page chain runs from the event loop, never from inside the
@@ -359,10 +284,12 @@ struct HarvestEngine::Impl {
         Slot& slot = At(i);
         slot.phase = Phase::PageChain;
         StopTimer(slot);
-        if (slot.socket->state() != QAbstractSocket::UnconnectedState) {
-            slot.socket->abort();
-        }
-        PageJob job{i, slot.generation, slot.host, slot.path};
+        PageJob job{i,
+                    slot.generation,
+                    slot.download->host(),
+                    slot.download->path(),
+                    slot.secureWeb,
+                    slot.download->url()};
         QMetaObject::invokeMethod(
             &q, [this, job = std::move(job)] { RunPageChain(job); }, Qt::QueuedConnection);
     }
@@ -380,16 +307,11 @@ struct HarvestEngine::Impl {
             EndChainHere(job);
             return;
         }
-        // What arrived together with the close is still in the socket's buffer.
-        if (slot.socket->bytesAvailable() > 0 && slot.data.size() < kPageCap) {
-            const QByteArray rest = slot.socket->read(static_cast<qint64>(kPageCap - slot.data.size()));
-            slot.data.append(rest.constData(), static_cast<std::size_t>(rest.size()));
-            slot.bytes += static_cast<std::int32_t>(rest.size());
-        }
-        slot.socket->abort();
+        std::string page = slot.download->TakePage();
         q.CountEvent(0);
-        std::string page = StripHeader(slot.data);
-        std::string().swap(slot.data);
+        if (job.secureWeb) {
+            fetched.Add(job.host + job.path);
+        }
         SetStatus(1, "Finished: " + job.host + job.path);
         if (!SavePage(job, std::move(page))) {
             EndChainHere(job);
@@ -437,6 +359,9 @@ struct HarvestEngine::Impl {
         if (!content) {
             return false;
         }
+        if (job.secureWeb) {
+            return GetEveryLink(job, *content);
+        }
         const std::string directory = UrlDirectory(job.host + job.path);
         bool stopped = false;
         for (const std::string_view line : SplitReaderLines(*content)) {
@@ -452,14 +377,44 @@ struct HarvestEngine::Impl {
             if (!link) {
                 continue;
             }
-            std::string address = NormaliseLink(*link, directory);
-            // Counted only once queued, so the counter never runs ahead of the queue.
-            if (!db().WebsiteKnown(address, list2) && db().TryAddWebsite(address)) {
-                q.CountEvent(1);
+            QueueLink(NormaliseLink(*link, directory));
+        }
+        SetStatus(2, "");
+        return !stopped && Alive(job.slot, job.generation);
+    }
+
+    // The secure web's links: every href of every line, resolved against the last response's
+    // address or the page's <base>, never one this run has fetched.
+    bool GetEveryLink(const PageJob& job, const std::string& content) {
+        WebUrl base = job.url;
+        if (const std::optional<std::string> baseHref = BaseHrefOf(content)) {
+            if (std::optional<WebUrl> declared = ResolveUrl(*baseHref, job.url)) {
+                base = std::move(*declared);
+            }
+        }
+        bool stopped = false;
+        for (const std::string_view line : SplitAllLines(content)) {
+            YieldWhenSliceIsOver();
+            if (!Alive(job.slot, job.generation)) {
+                stopped = true;
+                break;
+            }
+            for (const std::string& href : HrefValuesOfLine(line)) {
+                std::optional<std::string> address = LinkWebsite(href, base);
+                if (address && !fetched.Contains(*address)) {
+                    QueueLink(std::move(*address));
+                }
             }
         }
         SetStatus(2, "");
         return !stopped && Alive(job.slot, job.generation);
+    }
+
+    // Counted only once queued, so the counter never runs ahead of the queue.
+    void QueueLink(std::string address) {
+        if (!db().WebsiteKnown(address, list2) && db().TryAddWebsite(address)) {
+            q.CountEvent(1);
+        }
     }
 
     // Stores the page's new numbers. Once begun it runs to the end even when the harvest is
@@ -615,39 +570,33 @@ struct HarvestEngine::Impl {
         if (!harvesting) {
             return Start::NotStarted;
         }
-        HostPath address = SplitAddress(strURL);
+        const bool secureWeb = options.chkSecureWeb;
+        HostPath address = secureWeb ? SecureAddress(strURL) : SplitAddress(strURL);
         if (address.host.empty()) {
             Wait(slot);
             return Start::NotStarted;
         }
-        if (ContainsNoCase(timedOutHosts, address.host)) {
+        if (ContainsNoCase(timedOutHosts, secureWeb ? HostName(address.host) : address.host)) {
             return Start::Skipped;
         }
         dryAnnounced = false;
         slot.host = std::move(address.host);
         slot.path = std::move(address.path);
-        std::string().swap(slot.data);
-        slot.bytes = 0;
-        slot.length = 0;
-        slot.headerDone = false;
-        slot.headerScanFrom = 0;
-        SetStatus(1, "Downloading: http://" + slot.host + slot.path);
+        slot.secureWeb = secureWeb;
+        if (secureWeb) {
+            fetched.Add(slot.host + slot.path);
+        }
+        SetStatus(1, std::string("Downloading: ") + (secureWeb ? "https://" : "http://") + slot.host +
+                         slot.path);
         const std::uint64_t generation = slot.generation;
         Yield();
         if (!Alive(i, generation)) {
             return Start::NotStarted;
         }
-        slot.idleTicks = 0;
-        slot.totalTicks = 0;
-        slot.idleTimerOn = true;
-        slot.totalTimerOn = true;
-        slot.timer->start(tickMs);
         slot.phase = Phase::Idle;
-        slot.socket->abort();
+        slot.download->Abort();
         slot.phase = Phase::Fetching;
-        const Endpoint endpoint =
-            services.resolve ? services.resolve(slot.host) : Endpoint{AnsiToQString(slot.host), 80};
-        slot.socket->connectToHost(endpoint.host, endpoint.port);
+        slot.download->Start(slot.host, slot.path, secureWeb);
         return Start::Started;
     }
 
@@ -668,7 +617,7 @@ struct HarvestEngine::Impl {
                 slot.phase = Phase::Idle;
             }
             StopTimer(slot);
-            slot.socket->abort();
+            slot.download->Abort();
         }
         SetProgress(100);
         SetStatus(1, "Stopped");
@@ -710,6 +659,7 @@ struct HarvestEngine::Impl {
         if (!EmptyQueueForSearch()) {
             return;
         }
+        fetched.Clear();
         ReportUnwritableStore();
         if (options.chkAudioNext) {
             PlaySound("nextsearch.wav");
@@ -757,6 +707,7 @@ struct HarvestEngine::Impl {
     std::int32_t faxesFoundCount = 0;
     bool dryAnnounced = false;
     std::uint64_t listBuild = 0;
+    FetchedWebsites fetched; // secure web: what this run fetched, never queued again
 
     Statistics stats;
     Options options;
@@ -782,8 +733,7 @@ void HarvestEngine::SetListBuilder(ListBuilderLauncher* launcher) {
 
 void HarvestEngine::LoadRunState() {
     d->SetHarvesting(false);
-    d->timeout = 10;
-    d->timeout2 = 30;
+    SetTimeouts(10, 30);
     d->sitesSinceAdvance = 0;
     d->faxesFoundCount = 0;
     d->timedOutHosts.clear();
@@ -1082,12 +1032,15 @@ void HarvestEngine::SetStatusText(int panel, const std::string& text) {
 void HarvestEngine::SetTimeouts(std::int16_t idleSeconds, std::int16_t totalSeconds) {
     d->timeout = idleSeconds;
     d->timeout2 = totalSeconds;
+    for (Impl::Slot& slot : d->fetchSlots) {
+        slot.download->SetTimeouts(idleSeconds, totalSeconds);
+    }
 }
 
 void HarvestEngine::SetTickInterval(int milliseconds) {
     d->tickMs = std::max(1, milliseconds);
     for (Impl::Slot& slot : d->fetchSlots) {
-        slot.timer->setInterval(d->tickMs);
+        slot.download->SetTickInterval(d->tickMs);
     }
 }
 

@@ -2,7 +2,11 @@
 // the main-window state they read and write. Windows bind to its signals; tests drive it directly.
 #pragma once
 
+#include "harvest/Endpoint.h"
+
+#include <QList>
 #include <QObject>
+#include <QSslCertificate>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -53,13 +57,6 @@ public:
     virtual void Write(const std::string& key, const std::string& value) = 0;
 };
 
-// Where a host name is connected: production answers {host, 80}, tests a loopback fixture.
-struct Endpoint {
-    QString host;
-    quint16 port = 80;
-};
-using EndpointResolver = std::function<Endpoint(const std::string& host)>;
-
 enum class Button { Command1, cmdNextSearch, cmdStop, cmdResume, cmdViewDatabase, Command2, Command3 };
 enum class ListId { List1, List2, List3 };
 
@@ -73,8 +70,9 @@ struct Options {
     bool chkAudioFinished = true;
     bool chkNonUS = true;
     bool chkAddFax = true;
-    int Combo1 = -1; // 0 "Google Search", 1 "Yahoo Search"
-    int Combo2 = -1; // 0..5 "~100 Domains" .. "~10000 Domains"
+    int Combo1 = -1;           // 0 "Google Search", 1 "Yahoo Search"
+    int Combo2 = -1;           // 0..5 "~100 Domains" .. "~10000 Domains"
+    bool chkSecureWeb = false; // https first, redirects, every link of a page
 };
 
 struct Statistics {
@@ -91,7 +89,9 @@ struct EngineServices {
     SoundPlayer& sounds;
     UserPrompts& prompts;
     SettingsStore& settings;
-    EndpointResolver resolve; // empty: connect to host:80
+    EndpointResolver resolve;                       // empty: connect to host:80
+    EndpointResolver resolveSecure = {};            // empty: connect to host:443
+    QList<QSslCertificate> trustedAuthorities = {}; // TLS trust; empty: the system's
 };
 
 class HarvestEngine final : public QObject {

@@ -8,7 +8,11 @@ add_library(tarnwick_crawlrules STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Links.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Links.h
     ${CMAKE_CURRENT_LIST_DIR}/TextPasses.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/TextPasses.h)
+    ${CMAKE_CURRENT_LIST_DIR}/TextPasses.h
+    ${CMAKE_CURRENT_LIST_DIR}/WebAddress.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WebAddress.h
+    ${CMAKE_CURRENT_LIST_DIR}/WebLinks.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WebLinks.h)
 set_target_properties(tarnwick_crawlrules PROPERTIES AUTOMOC OFF)
 target_include_directories(tarnwick_crawlrules PUBLIC "${CMAKE_SOURCE_DIR}/src")
 target_link_libraries(tarnwick_crawlrules PUBLIC tarnwick_options tarnwick_text)

@@ -41,6 +41,7 @@ void ListBuilder::Form_Load() {
     searchTerms_ = SearchTermsFor(harvest_.txtSearch(), options.chkAddFax);
     wantedResults_ = WantedResultsFor(options.Combo2);
     engineName_ = EngineFor(EngineListText(options.Combo1));
+    secureWeb_ = options.chkSecureWeb;
     pagePosition_ = 1;
     QueryFirstPage();
 }
@@ -52,7 +53,7 @@ void ListBuilder::QueryFirstPage() {
         emit unloadRequested();
         return;
     }
-    browser_.Navigate(FirstPageAddress(engineName_, searchTerms_));
+    browser_.Navigate(FirstPageAddress(engineName_, searchTerms_, secureWeb_));
 }
 
 bool ListBuilder::Current() const {
@@ -85,7 +86,7 @@ void ListBuilder::WebBrowser1_DocumentComplete() {
 
 void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
     foundOnPage_ = 0;
-    for (std::string website : ExtractResultDomains(pageHtml, foundText_)) {
+    for (std::string website : ExtractResultDomains(pageHtml, foundText_, secureWeb_)) {
         ++foundOnPage_;
         // Counted only once queued, so the counter never runs ahead of the queue.
         if (harvest_.Store().TryAddWebsite(website))
@@ -100,7 +101,7 @@ void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
 void ListBuilder::QueryNextPage() {
     if (foundTotal_ < wantedResults_ && foundOnPage_ > 0) {
         pagePosition_ += engineName_ == "Yahoo" ? 20 : 100;
-        browser_.Navigate(NextPageAddress(engineName_, searchTerms_, pagePosition_));
+        browser_.Navigate(NextPageAddress(engineName_, searchTerms_, pagePosition_, secureWeb_));
         return;
     }
     listFinished_ = true;

@@ -56,6 +56,7 @@ private:
     std::int32_t foundOnPage_ = 0;
     std::string foundText_;
     bool listFinished_ = false;
+    bool secureWeb_ = false; // read from the option at load
     QString text1_ = QStringLiteral("Status...");
     // Set while a page is being read and extracted: events arriving meanwhile are skipped.
     bool extracting_ = false;

@@ -14,6 +14,7 @@ namespace {
 constexpr std::string_view kGoogleHost = "www.google.com";
 constexpr std::string_view kYahooHost = "search.yahoo.com";
 constexpr std::string_view kScheme = "http://";
+constexpr std::string_view kSecureScheme = "https://";
 
 // Links into the engines themselves; lower case, compared ignoring case.
 constexpr std::array<std::string_view, 3> kEngineFragments = {"yahoo.com", "google.com", "yimg"};
@@ -34,8 +35,12 @@ bool IsGoogle(const std::string& engine) {
     return engine != "Yahoo";
 }
 
-std::string GoogleAddress(const std::string& searchTerms, std::int64_t start) {
-    std::string address(kScheme);
+std::string_view SchemeFor(bool secureWeb) {
+    return secureWeb ? kSecureScheme : kScheme;
+}
+
+std::string GoogleAddress(const std::string& searchTerms, std::int64_t start, bool secureWeb) {
+    std::string address(SchemeFor(secureWeb));
     address += kGoogleHost;
     address += "/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
     address += std::to_string(start);
@@ -44,8 +49,8 @@ std::string GoogleAddress(const std::string& searchTerms, std::int64_t start) {
     return address;
 }
 
-std::string YahooAddress(const std::string& searchTerms, std::int32_t pagePosition) {
-    std::string address(kScheme);
+std::string YahooAddress(const std::string& searchTerms, std::int32_t pagePosition, bool secureWeb) {
+    std::string address(SchemeFor(secureWeb));
     address += kYahooHost;
     address += "/search/dir?h=s&xargs=0&p=";
     address += searchTerms;
@@ -54,24 +59,48 @@ std::string YahooAddress(const std::string& searchTerms, std::int32_t pagePositi
     return address;
 }
 
+// The scheme a link starts with at `at` of the lower-case page: "http://", with `secureWeb`
+// also "https://"; empty when none does.
+std::string_view SchemeAt(std::string_view lowered, std::size_t at, bool secureWeb) {
+    if (lowered.substr(at).starts_with(kScheme))
+        return kScheme;
+    if (secureWeb && lowered.substr(at).starts_with(kSecureScheme))
+        return kSecureScheme;
+    return {};
+}
+
+// The next link at or after `from` of the lower-case page, or npos.
+std::size_t NextLink(const std::string& lowered, std::size_t from, bool secureWeb) {
+    if (!secureWeb)
+        return lowered.find(kScheme, from);
+    for (std::size_t at = lowered.find("http", from); at != std::string::npos;
+         at = lowered.find("http", at + 1)) {
+        if (!SchemeAt(lowered, at, true).empty())
+            return at;
+    }
+    return std::string::npos;
+}
+
 // Puts a line break before every link, writing the scheme in lower case.
-std::string BreakBeforeLinks(const std::string& pageHtml) {
+std::string BreakBeforeLinks(const std::string& pageHtml, bool secureWeb) {
     const std::string lowered = Lowered(pageHtml);
     std::string out;
     out.reserve(pageHtml.size() + pageHtml.size() / 16);
     std::size_t from = 0;
-    for (std::size_t at = lowered.find(kScheme); at != std::string::npos; at = lowered.find(kScheme, from)) {
+    for (std::size_t at = NextLink(lowered, from, secureWeb); at != std::string::npos;
+         at = NextLink(lowered, from, secureWeb)) {
+        const std::string_view scheme = SchemeAt(lowered, at, secureWeb);
         out.append(pageHtml, from, at - from);
         out += "\r\n";
-        out += kScheme;
-        from = at + kScheme.size();
+        out += scheme;
+        from = at + scheme.size();
     }
     out.append(pageHtml, from, std::string::npos);
     return out;
 }
 
-bool IsCandidate(std::string_view line) {
-    if (line.empty() || !line.starts_with(kScheme))
+bool IsCandidate(std::string_view line, bool secureWeb) {
+    if (line.empty() || SchemeAt(line, 0, secureWeb).empty())
         return false;
     const std::string lowered = Lowered(line);
     for (std::string_view fragment : kEngineFragments) {
@@ -83,9 +112,9 @@ bool IsCandidate(std::string_view line) {
 }
 
 // The name and extension of a three-label host, or empty when the line does not reduce to one.
-std::string ReduceToDomain(std::string_view line) {
+std::string ReduceToDomain(std::string_view line, bool secureWeb) {
     std::string text(line);
-    text.erase(text.find(kScheme), kScheme.size());
+    text.erase(0, SchemeAt(line, 0, secureWeb).size());
     std::erase_if(text, [](char c) { return c == '"' || c == ' ' || c == '\''; });
     if (const std::size_t gt = text.find('>'); gt != std::string::npos)
         text.resize(gt);
@@ -104,25 +133,27 @@ std::string ReduceToDomain(std::string_view line) {
 
 } // namespace
 
-std::string FirstPageAddress(const std::string& engine, const std::string& searchTerms) {
-    return IsGoogle(engine) ? GoogleAddress(searchTerms, 0) : YahooAddress(searchTerms, 1);
+std::string FirstPageAddress(const std::string& engine, const std::string& searchTerms, bool secureWeb) {
+    return IsGoogle(engine) ? GoogleAddress(searchTerms, 0, secureWeb)
+                            : YahooAddress(searchTerms, 1, secureWeb);
 }
 
 std::string NextPageAddress(const std::string& engine, const std::string& searchTerms,
-                            std::int32_t pagePosition) {
-    return IsGoogle(engine) ? GoogleAddress(searchTerms, std::int64_t{pagePosition} - 1)
-                            : YahooAddress(searchTerms, pagePosition);
+                            std::int32_t pagePosition, bool secureWeb) {
+    return IsGoogle(engine) ? GoogleAddress(searchTerms, std::int64_t{pagePosition} - 1, secureWeb)
+                            : YahooAddress(searchTerms, pagePosition, secureWeb);
 }
 
-std::vector<std::string> ExtractResultDomains(const std::string& pageHtml, std::string& foundText) {
+std::vector<std::string> ExtractResultDomains(const std::string& pageHtml, std::string& foundText,
+                                              bool secureWeb) {
     std::vector<std::string> accepted;
     // Repeats are found in a lower-case copy kept in step with foundText.
     std::string foundLower = Lowered(foundText);
-    const std::string text = BreakBeforeLinks(pageHtml);
+    const std::string text = BreakBeforeLinks(pageHtml, secureWeb);
     for (std::string_view line : SplitReaderLines(text)) {
-        if (!IsCandidate(line))
+        if (!IsCandidate(line, secureWeb))
             continue;
-        std::string domain = ReduceToDomain(line);
+        std::string domain = ReduceToDomain(line, secureWeb);
         if (domain.empty())
             continue;
         const std::string domainLower = Lowered(domain);

@@ -231,7 +231,9 @@ void Form1::BuildControls() {
     // Options, top to bottom
     Frame4_ = new QGroupBox(QStringLiteral("Options"), client_);
     Frame4_->setObjectName(QStringLiteral("Frame4"));
-    Place(Frame4_, 8700, 840, 2595, 3975);
+    // One row taller than the options of old, for the secure-web check box; the statistics
+    // frame below moves down by as much.
+    Place(Frame4_, 8700, 840, 2595, 4215);
     constexpr int left = 120;
     constexpr int width = 2355;
     Place(AddLabel(Frame4_, QStringLiteral("Auto Search Advance:"), true), left, 240, width, 240);
@@ -265,11 +267,14 @@ void Form1::BuildControls() {
     chkNonUS_ = AddCheck(Frame4_, "chkNonUS", QStringLiteral("Allow International"),
                          QStringLiteral("Allows Non-US numbers"));
     Place(chkNonUS_, left, 3555, width, 240);
+    chkSecureWeb_ = AddCheck(Frame4_, "chkSecureWeb", QStringLiteral("Secure web (https)"),
+                             QStringLiteral("Fetch https sites, follow redirects and every link of a page"));
+    Place(chkSecureWeb_, left, 3795, width, 240);
 
     // Statistics: a caption per counter with its value label beside it
     Frame3_ = new QGroupBox(QStringLiteral("Statistics"), client_);
     Frame3_->setObjectName(QStringLiteral("Frame3"));
-    Place(Frame3_, 8700, 4860, 2595, 2235);
+    Place(Frame3_, 8700, 5100, 2595, 1995);
     Place(AddLabel(Frame3_, QStringLiteral("This Session"), true), left, 240, 1500, 240);
     Place(AddLabel(Frame3_, QStringLiteral("Historically"), true), left, 1260, 1500, 240);
     const std::array<std::pair<const char*, int>, 5> counters = {{{"Sites Scanned:", 480},
@@ -322,13 +327,14 @@ void Form1::BuildControls() {
         engine_.options().cmbLastSearch = index;
         StoreIndex("cmbLastSearch", index);
     });
-    const std::array<std::pair<QCheckBox*, bool Options::*>, 6> checks = {
+    const std::array<std::pair<QCheckBox*, bool Options::*>, 7> checks = {
         {{chkAuto_, &Options::chkAuto},
          {chkAddFax_, &Options::chkAddFax},
          {chkNonUS_, &Options::chkNonUS},
          {chkAudioEmail_, &Options::chkAudioEmail},
          {chkAudioNext_, &Options::chkAudioNext},
-         {chkAudioFinished_, &Options::chkAudioFinished}}};
+         {chkAudioFinished_, &Options::chkAudioFinished},
+         {chkSecureWeb_, &Options::chkSecureWeb}}};
     for (const auto& [box, member] : checks) {
         connect(box, &QCheckBox::toggled, this, [this, box, member](bool checked) {
             engine_.options().*member = checked;
@@ -558,6 +564,7 @@ void Form1::LoadSettings() {
     chkAuto_->setChecked(ReadNumber(settings_, "chkAuto", 0, 0, 1) == 1);
     chkAddFax_->setChecked(ReadNumber(settings_, "chkAddFax", 1, 0, 1) == 1);
     chkNonUS_->setChecked(ReadNumber(settings_, "chkNonUS", 1, 0, 1) == 1);
+    chkSecureWeb_->setChecked(ReadNumber(settings_, "chkSecureWeb", 0, 0, 1) == 1);
     chkAudioEmail_->setChecked(ReadNumber(settings_, "chkAudioEmail", 1, 0, 1) == 1);
     chkAudioNext_->setChecked(ReadNumber(settings_, "chkAudioNext", 1, 0, 1) == 1);
     chkAudioFinished_->setChecked(ReadNumber(settings_, "chkAudioFinished", 1, 0, 1) == 1);
@@ -581,6 +588,7 @@ void Form1::LoadSettings() {
     options.chkAuto = chkAuto_->isChecked();
     options.chkAddFax = chkAddFax_->isChecked();
     options.chkNonUS = chkNonUS_->isChecked();
+    options.chkSecureWeb = chkSecureWeb_->isChecked();
     options.chkAudioEmail = chkAudioEmail_->isChecked();
     options.chkAudioNext = chkAudioNext_->isChecked();
     options.chkAudioFinished = chkAudioFinished_->isChecked();

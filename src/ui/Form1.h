@@ -128,6 +128,7 @@ private:
     QCheckBox* chkAudioFinished_ = nullptr;
     QCheckBox* chkAddFax_ = nullptr;
     QCheckBox* chkNonUS_ = nullptr;
+    QCheckBox* chkSecureWeb_ = nullptr;
     std::array<QLabel*, 5> lblStats_{};
     std::array<QPointer<QLabel>, 5> skinStats_{};
     QWidget* StatusBar1_ = nullptr;

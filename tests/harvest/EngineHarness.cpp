@@ -1,6 +1,10 @@
 // Wiring of the engine under test; the database is read back through a second connection.
 #include "EngineHarness.h"
 
+#include "TestCertificates.h"
+
+#include <QSslCertificate>
+#include <QTcpServer>
 #include <QTest>
 #include <algorithm>
 #include <fstream>
@@ -27,16 +31,31 @@ int RecordingSounds::Count(const std::string& fileName) const {
 }
 
 EngineHarness::EngineHarness()
-    : appFolder_(dir_.path().toStdString())
+    : EngineHarness(false) {}
+
+EngineHarness::EngineHarness(bool secureWeb, bool trustTestAuthority)
+    : web(secureWeb)
+    , appFolder_(dir_.path().toStdString())
     , dbPath_(appFolder_ + "/spider.mdb")
     , db_(dbPath_) {
     db_.EnsureExists();
     const quint16 port = web.Port();
+    const quint16 closed = ClosedPort();
     EngineServices services{
-        db_,      appFolder_,
-        sounds,   prompts,
-        settings, [port](const std::string&) { return Endpoint{QStringLiteral("127.0.0.1"), port}; }};
+        db_, appFolder_, sounds, prompts, settings, [this, port, closed](const std::string& host) {
+            return Endpoint{QStringLiteral("127.0.0.1"), refusePlain.contains(host) ? closed : port};
+        }};
+    if (secureWeb) {
+        const quint16 securePort = web.SecurePort();
+        services.resolveSecure = [this, securePort, closed](const std::string& host) {
+            return Endpoint{QStringLiteral("127.0.0.1"), refuseSecure.contains(host) ? closed : securePort};
+        };
+        if (trustTestAuthority) {
+            services.trustedAuthorities = {QSslCertificate(QByteArray(kTestAuthorityPem), QSsl::Pem)};
+        }
+    }
     engine_ = std::make_unique<HarvestEngine>(std::move(services));
+    engine_->options().chkSecureWeb = secureWeb;
     engine_->SetListBuilder(&launcher);
     engine_->SetTickInterval(10);
     engine_->SetTimeouts(50, 200);
@@ -111,6 +130,12 @@ bool EngineHarness::WaitFor(const std::function<bool()>& done, int milliseconds)
 
 void EngineHarness::Pump(int milliseconds) {
     QTest::qWait(milliseconds);
+}
+
+quint16 ClosedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort(); // closed again when the probe goes
 }
 
 bool FileExists(const std::string& path) {

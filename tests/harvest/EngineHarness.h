@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,6 +73,9 @@ class EngineHarness {
 public:
     // Ticks of 10 ms; a download is idle after 50 ticks and overdue after 200.
     EngineHarness();
+    // With `secureWeb`, the fixture also speaks TLS, the engine trusts only the test authority
+    // (unless `trustTestAuthority` is false) and the secure-web option is on.
+    explicit EngineHarness(bool secureWeb, bool trustTestAuthority = true);
     ~EngineHarness();
 
     HarvestEngine& engine() { return *engine_; }
@@ -87,6 +91,10 @@ public:
     static bool WaitFor(const std::function<bool()>& done, int milliseconds = 10000);
     static void Pump(int milliseconds); // runs the event loop for a while
 
+    // Hosts whose port 443 or port 80 refuses connections.
+    std::set<std::string> refuseSecure;
+    std::set<std::string> refusePlain;
+
     FixtureWeb web;
     RecordingSounds sounds;
     RecordingPrompts prompts;
@@ -100,6 +108,9 @@ private:
     Database db_;
     std::unique_ptr<HarvestEngine> engine_;
 };
+
+// A loopback port nothing listens on.
+quint16 ClosedPort();
 
 bool FileExists(const std::string& path);
 std::string FileText(const std::string& path);

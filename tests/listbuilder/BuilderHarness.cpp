@@ -63,22 +63,25 @@ FakeBrowser* FakeLauncher::CurrentBrowser() const {
     return current_ ? &current_->browser : nullptr;
 }
 
-BuilderHarness::BuilderHarness() {
+BuilderHarness::BuilderHarness(QList<QSslCertificate> trustedAuthorities) {
     const std::string appFolder = folder.path().toStdString();
     database = std::make_unique<Database>(appFolder + "/spider.mdb");
     database->EnsureExists();
     // Nothing listens on the discard port of loopback: every download fails at once.
     resolve = [](const std::string&) { return Endpoint{QStringLiteral("127.0.0.1"), 9}; };
-    engine = std::make_unique<HarvestEngine>(
-        EngineServices{*database, appFolder, sounds, prompts, settings,
-                       [this](const std::string& host) { return resolve(host); }});
-    // Ticks of 10 ms, and time-outs long enough that a loopback download on a busy machine never
-    // times out: a timed-out host would be skipped for the rest of the test.
-    engine->SetTickInterval(10);
-    engine->SetTimeouts(500, 1500);
+    resolveSecure = resolve;
+    engine = std::make_unique<HarvestEngine>(EngineServices{
+        *database, appFolder, sounds, prompts, settings,
+        [this](const std::string& host) { return resolve(host); },
+        [this](const std::string& host) { return resolveSecure(host); }, std::move(trustedAuthorities)});
     launcher = std::make_unique<FakeLauncher>(*engine);
     engine->SetListBuilder(launcher.get());
     engine->LoadRunState();
+    // Ticks of 10 ms, and time-outs long enough that a loopback download on a busy machine never
+    // times out: a timed-out host would be skipped for the rest of the test. Set after the load,
+    // which puts the window's own 10 and 30 ticks in place.
+    engine->SetTickInterval(10);
+    engine->SetTimeouts(500, 1500);
 }
 
 BuilderHarness::~BuilderHarness() {

@@ -7,6 +7,8 @@
 #include "listbuilder/ListBuilder.h"
 #include "store/Database.h"
 
+#include <QList>
+#include <QSslCertificate>
 #include <QTemporaryDir>
 #include <functional>
 #include <map>
@@ -70,7 +72,8 @@ private:
 // The engine and everything it needs, in a scratch application folder.
 class BuilderHarness {
 public:
-    BuilderHarness();
+    // `trustedAuthorities` are the TLS trust of the engine's downloads (empty: the system's).
+    explicit BuilderHarness(QList<QSslCertificate> trustedAuthorities = {});
     ~BuilderHarness();
 
     // Adds the phrases, chooses engine and result count, and presses Start.
@@ -88,6 +91,7 @@ public:
     std::unique_ptr<HarvestEngine> engine;
     std::unique_ptr<FakeLauncher> launcher;
     EndpointResolver resolve;
+    EndpointResolver resolveSecure;
 };
 
 // A result page linking to http://www.<domain>/ for each domain, with the engine's own links

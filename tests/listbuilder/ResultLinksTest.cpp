@@ -169,3 +169,50 @@ TEST(ResultDomains, HighBytesPassThroughUntouched) {
 
 } // namespace
 } // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+TEST(ResultPagesSecure, AskForTheSamePathsAndKeysAtHttps) {
+    const std::string terms = "plumbers+fax";
+    for (const std::string engine : {"Google", "Yahoo"}) {
+        const std::string first = FirstPageAddress(engine, terms);
+        const std::string next = NextPageAddress(engine, terms, 101);
+        EXPECT_EQ(FirstPageAddress(engine, terms, true), "https://" + first.substr(7)) << engine;
+        EXPECT_EQ(NextPageAddress(engine, terms, 101, true), "https://" + next.substr(7)) << engine;
+    }
+}
+
+struct SecureLinkCase {
+    const char* name;
+    std::string page;
+    std::vector<std::string> secureWeb; // accepted with the option on
+    std::vector<std::string> plainWeb;  // accepted with it off
+};
+
+TEST(ResultLinksSecure, HttpsLinksCountLikeHttpOnesOnlyWithTheOption) {
+    const std::vector<SecureLinkCase> cases{
+        {"Https", R"(<a href="https://www.acme.com/about">)", {"acme.com"}, {}},
+        {"CapitalHttps", R"(<a href="HTTPS://www.upper.net/">)", {"upper.net"}, {}},
+        {"BothSchemesOneLine",
+         R"(<a href="https://www.one.com/">1</a><a href="http://www.two.org/">2</a>)",
+         {"one.com", "two.org"},
+         {"two.org"}},
+        {"RepeatAcrossSchemes",
+         R"(<a href="https://www.same.com/">x</a> http://www.same.com/)",
+         {"same.com"},
+         {"same.com"}},
+        {"EngineExcluded", R"(<a href="https://www.google.com/url?q=x">)", {}, {}},
+        {"HttpWordIsNoLink", R"(httpsomething https:/www.broken.com)", {}, {}},
+        {"TwoLabelsRejected", R"(<a href="https://acme.com/">)", {}, {}},
+    };
+    for (const SecureLinkCase& c : cases) {
+        std::string foundSecure;
+        std::string foundPlain;
+        EXPECT_EQ(ExtractResultDomains(c.page, foundSecure, true), c.secureWeb) << c.name;
+        EXPECT_EQ(ExtractResultDomains(c.page, foundPlain, false), c.plainWeb) << c.name;
+    }
+}
+
+} // namespace
+} // namespace tarnwick

@@ -2,6 +2,7 @@
 // the fixture web, the crawl of the queued websites, and the numbers stored at the end.
 #include "BuilderHarness.h"
 #include "FixtureWeb.h"
+#include "TestCertificates.h"
 #include "text/AreaCode.h"
 
 #include <algorithm>
@@ -177,6 +178,73 @@ TEST_F(WholeRoad, AutoAdvanceAfterTheChosenNumberOfWebsitesListsTheNextPhrase) {
         const auto page = pages.find(row.fax);
         ASSERT_NE(page, pages.end());
         EXPECT_EQ(row.website, page->second.second);
+    }
+}
+
+// The same road on today's web: https result pages and result links, sites that answer only
+// over TLS with LF-only pages and relative links.
+class SecureWholeRoad : public ::testing::Test {
+protected:
+    SecureWholeRoad()
+        : h({QSslCertificate(QByteArray(test::kTestAuthorityPem), QSsl::Pem)}) {
+        const quint16 port = web.Port();
+        const quint16 securePort = web.SecurePort();
+        h.resolve = [port](const std::string&) { return Endpoint{QStringLiteral("127.0.0.1"), port}; };
+        h.resolveSecure = [securePort](const std::string&) {
+            return Endpoint{QStringLiteral("127.0.0.1"), securePort};
+        };
+        h.engine->options().chkSecureWeb = true;
+    }
+
+    test::FixtureWeb web{true};
+    BuilderHarness h;
+};
+
+TEST_F(SecureWholeRoad, HttpsResultLinksReachStoredNumbersOverTls) {
+    std::string resultPage = "<html><body>\n";
+    std::map<std::string, std::string> expected; // number -> website
+    for (int i = 1; i <= 30; ++i) {
+        const std::string domain = "shop" + std::to_string(i) + ".com";
+        const std::string digits = std::to_string(1000 + i).substr(1);
+        resultPage += "<li><a href=\"https://www." + domain + "/\">Shop " + std::to_string(i) +
+                      "</a> <a href=\"https://www.google.com/search?related=" + domain + "\">Similar</a>\n";
+        web.SetPage(domain, "/",
+                    "<html><body>\n<p>Fax: (303) 555-0" + digits +
+                        "</p>\n<a href=\"contact.html\">Contact</a>\n</body></html>\n");
+        expected["1-303-555-0" + digits] = domain + "/";
+        web.SetPage(domain, "/contact.html",
+                    "<html><body>\n<p>Fax: (212) 555-0" + digits + "</p>\n</body></html>\n");
+        expected["1-212-555-0" + digits] = domain + "/contact.html";
+    }
+    const std::string secureGoogle = "https://" + kGoogle.substr(7);
+    h.launcher->pages[secureGoogle + "0&sa=N&q=hardware+fax"] = resultPage + "</body></html>";
+    // Kept running when the queue runs dry, so that no download is cut short by the end.
+    h.engine->options().cmbLastSearch = 1;
+    h.Start({"hardware"}, 0, 0);
+    const std::string databasePath = h.folder.path().toStdString() + "/spider.mdb";
+    const auto contactNumbers = [&] {
+        const std::vector<StoredFax> rows = StoredFaxes(databasePath);
+        return std::count_if(rows.begin(), rows.end(),
+                             [](const StoredFax& row) { return row.fax.starts_with("1-212-"); });
+    };
+    ASSERT_TRUE(BuilderHarness::RunUntil([&] {
+        return StoredFaxes(databasePath).size() >= 20 && contactNumbers() >= 5;
+    })) << "requests "
+        << web.RequestCount() << ", stored " << StoredFaxes(databasePath).size() << ", queued "
+        << h.database->CountWebsites() << ", work list " << h.engine->List(ListId::List2).size()
+        << ", skipped '" << h.engine->TimedOutHosts() << "', panel 1 '" << h.engine->StatusText(1)
+        << "', harvesting " << h.engine->harvesting() << ", panel 2 '" << h.engine->StatusText(2) << "'";
+    h.engine->cmdStop_Click();
+    EXPECT_EQ(h.launcher->navigations.front(), secureGoogle + "0&sa=N&q=hardware+fax");
+
+    // Every number stored is the one of its own page, found over TLS from an https result link
+    // or from a relative link of an LF-only page.
+    for (const StoredFax& row : StoredFaxes(databasePath)) {
+        EXPECT_EQ(row.search, "hardware");
+        EXPECT_EQ(expected[row.fax], row.website) << row.fax;
+    }
+    for (const test::RecordedRequest& request : web.Requests()) {
+        EXPECT_TRUE(request.secure) << request.host << request.path;
     }
 }
 

@@ -2,9 +2,15 @@
 // thread can never starve it, and a server-side stall never looks like a client stall.
 #include "FixtureWeb.h"
 
+#include "TestCertificates.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QHostAddress>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -15,6 +21,8 @@
 #include <mutex>
 #include <random>
 #include <sys/socket.h>
+#include <tuple>
+#include <utility>
 
 namespace tarnwick::test {
 
@@ -78,10 +86,11 @@ struct FixtureWeb::Shared {
 // One accepted connection; lives on the server thread and deletes itself when closed.
 class Connection final : public QObject {
 public:
-    Connection(QTcpSocket* socket, std::shared_ptr<FixtureWeb::Shared> shared, QObject* owner)
+    Connection(QTcpSocket* socket, std::shared_ptr<FixtureWeb::Shared> shared, QObject* owner, bool secure)
         : QObject(owner)
         , socket_(socket)
-        , shared_(std::move(shared)) {
+        , shared_(std::move(shared))
+        , secure_(secure) {
         socket_->setParent(this);
         {
             std::lock_guard lock(shared_->mutex);
@@ -110,6 +119,7 @@ private:
         }
         answered_ = true;
         RecordedRequest request;
+        request.secure = secure_;
         request.bytes = received_.left(end + 4).toStdString();
         const std::string& bytes = request.bytes;
         const std::size_t firstSpace = bytes.find(' ');
@@ -236,6 +246,7 @@ private:
 
     QTcpSocket* socket_;
     std::shared_ptr<FixtureWeb::Shared> shared_;
+    bool secure_ = false;
     QByteArray received_;
     bool answered_ = false;
     bool finished_ = false;
@@ -247,12 +258,43 @@ private:
     QTimer drip_;
 };
 
+// Accepts TCP connections and starts the server side of TLS on each before it is served.
+class TlsServer final : public QTcpServer {
+public:
+    TlsServer(std::shared_ptr<FixtureWeb::Shared> shared, QObject* connections)
+        : shared_(std::move(shared))
+        , connections_(connections) {
+        config_ = QSslConfiguration::defaultConfiguration();
+        config_.setLocalCertificate(QSslCertificate(QByteArray(kServerCertificatePem), QSsl::Pem));
+        config_.setPrivateKey(QSslKey(QByteArray(kServerKeyPem), QSsl::Ec, QSsl::Pem));
+        config_.setPeerVerifyMode(QSslSocket::VerifyNone);
+    }
+
+protected:
+    void incomingConnection(qintptr descriptor) override {
+        auto* socket = new QSslSocket;
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        socket->setSslConfiguration(config_);
+        new Connection(socket, shared_, connections_, true);
+        socket->startServerEncryption();
+    }
+
+private:
+    std::shared_ptr<FixtureWeb::Shared> shared_;
+    QObject* connections_;
+    QSslConfiguration config_;
+};
+
 class FixtureWeb::Server final : public QThread {
 public:
-    explicit Server(std::shared_ptr<Shared> shared)
-        : shared_(std::move(shared)) {}
+    Server(std::shared_ptr<Shared> shared, bool tls)
+        : shared_(std::move(shared))
+        , tls_(tls) {}
 
-    quint16 StartAndWait() {
+    std::pair<quint16, quint16> StartAndWait() {
         start();
         return ready_.get_future().get();
     }
@@ -265,24 +307,34 @@ protected:
         server.setMaxPendingConnections(1000);
         QObject::connect(&server, &QTcpServer::newConnection, &server, [this, &server, &connections] {
             while (QTcpSocket* socket = server.nextPendingConnection()) {
-                new Connection(socket, shared_, &connections);
+                new Connection(socket, shared_, &connections, false);
             }
         });
         server.listen(QHostAddress::LocalHost, 0);
-        ready_.set_value(server.serverPort());
+        std::unique_ptr<TlsServer> secure;
+        if (tls_) {
+            secure = std::make_unique<TlsServer>(shared_, &connections);
+            secure->setMaxPendingConnections(1000);
+            secure->listen(QHostAddress::LocalHost, 0);
+        }
+        ready_.set_value({server.serverPort(), secure ? secure->serverPort() : quint16{0}});
         exec();
         server.close();
+        if (secure) {
+            secure->close();
+        }
     }
 
 private:
     std::shared_ptr<Shared> shared_;
-    std::promise<quint16> ready_;
+    bool tls_ = false;
+    std::promise<std::pair<quint16, quint16>> ready_;
 };
 
-FixtureWeb::FixtureWeb()
+FixtureWeb::FixtureWeb(bool tls)
     : shared_(std::make_shared<Shared>())
-    , server_(std::make_unique<Server>(shared_)) {
-    port_ = server_->StartAndWait();
+    , server_(std::make_unique<Server>(shared_, tls)) {
+    std::tie(port_, securePort_) = server_->StartAndWait();
 }
 
 FixtureWeb::~FixtureWeb() {
@@ -292,6 +344,10 @@ FixtureWeb::~FixtureWeb() {
 
 quint16 FixtureWeb::Port() const {
     return port_;
+}
+
+quint16 FixtureWeb::SecurePort() const {
+    return securePort_;
 }
 
 std::string FixtureWeb::OkResponse(const std::string& body) {
@@ -337,6 +393,13 @@ bool FixtureWeb::WasRequested(const std::string& host, const std::string& path) 
     std::lock_guard lock(shared_->mutex);
     return std::any_of(shared_->requests.begin(), shared_->requests.end(), [&](const RecordedRequest& r) {
         return Lower(r.host) == Lower(host) && r.path == path;
+    });
+}
+
+bool FixtureWeb::WasRequestedSecure(const std::string& host, const std::string& path) const {
+    std::lock_guard lock(shared_->mutex);
+    return std::any_of(shared_->requests.begin(), shared_->requests.end(), [&](const RecordedRequest& r) {
+        return r.secure && Lower(r.host) == Lower(host) && r.path == path;
     });
 }
 

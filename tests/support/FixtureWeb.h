@@ -26,9 +26,10 @@ enum class Hostility {
 };
 
 struct RecordedRequest {
-    std::string host;  // the value of the "Host" line, as sent
-    std::string path;  // the path of the request line
-    std::string bytes; // everything received up to and including the blank line
+    std::string host;    // the value of the "Host" line, as sent
+    std::string path;    // the path of the request line
+    std::string bytes;   // everything received up to and including the blank line
+    bool secure = false; // received over TLS
 };
 
 // Full response bytes for a host and path, or nothing for "404 Not Found". Called on the server
@@ -40,12 +41,15 @@ class FixtureWeb final {
 public:
     static constexpr std::int64_t kHugeBodyBytes = 100LL * 1024 * 1024;
 
-    FixtureWeb();
+    // With `tls`, a second port speaks TLS with a certificate of the test authority
+    // (TestCertificates.h) and serves the same pages.
+    explicit FixtureWeb(bool tls = false);
     ~FixtureWeb();
     FixtureWeb(const FixtureWeb&) = delete;
     FixtureWeb& operator=(const FixtureWeb&) = delete;
 
     quint16 Port() const;
+    quint16 SecurePort() const; // 0 without TLS
 
     // "HTTP/1.1 200 OK" with Content-Length and the body; host names compare without letter case.
     void SetPage(const std::string& host, const std::string& path, const std::string& body);
@@ -57,6 +61,7 @@ public:
     std::vector<RecordedRequest> Requests() const;
     std::size_t RequestCount() const;
     bool WasRequested(const std::string& host, const std::string& path) const;
+    bool WasRequestedSecure(const std::string& host, const std::string& path) const;
     int OpenConnections() const;    // accepted and not yet closed by either side
     std::int64_t BytesSent() const; // body and header bytes written to clients
 
@@ -69,6 +74,7 @@ private:
     std::shared_ptr<Shared> shared_;
     std::unique_ptr<Server> server_;
     quint16 port_ = 0;
+    quint16 securePort_ = 0;
 };
 
 } // namespace tarnwick::test

@@ -121,6 +121,37 @@ TEST(MainWindowSettings, EveryOptionIsWrittenAtOnceAndSurvivesARestart) {
     EXPECT_FALSE(again.engine->options().chkAudioEmail);
 }
 
+TEST(MainWindowSettings, SecureWebIsOffByDefaultWrittenOnClickAndReadByTheEngine) {
+    UiEnvironment env;
+    {
+        WindowUnderTest w(env);
+        w.form->Load();
+        QCheckBox* box = w.Find<QCheckBox>("chkSecureWeb");
+        EXPECT_EQ(box->text(), QStringLiteral("Secure web (https)"));
+        EXPECT_EQ(box->toolTip(),
+                  QStringLiteral("Fetch https sites, follow redirects and every link of a page"));
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_FALSE(w.engine->options().chkSecureWeb);
+        EXPECT_EQ(env.Stored(QStringLiteral("chkSecureWeb")), QStringLiteral("<absent>"));
+        box->click();
+        EXPECT_EQ(env.Stored(QStringLiteral("chkSecureWeb")), QStringLiteral("1"));
+        EXPECT_TRUE(w.engine->options().chkSecureWeb);
+        // Below "Allow International", inside the Options frame, clear of the statistics.
+        const QRect nonUs = w.form->TwipGeometry(w.Find<QCheckBox>("chkNonUS"));
+        const QRect secure = w.form->TwipGeometry(box);
+        EXPECT_EQ(secure.top(), nonUs.top() + 240);
+        EXPECT_EQ(secure.left(), nonUs.left());
+        const QRect options = w.form->TwipGeometry(w.form->findChild<QWidget*>(QStringLiteral("Frame4")));
+        const QRect statistics = w.form->TwipGeometry(w.form->findChild<QWidget*>(QStringLiteral("Frame3")));
+        EXPECT_LE(secure.top() + secure.height(), options.height());
+        EXPECT_LE(options.top() + options.height(), statistics.top());
+    }
+    WindowUnderTest again(env);
+    again.form->Load();
+    EXPECT_TRUE(again.Find<QCheckBox>("chkSecureWeb")->isChecked());
+    EXPECT_TRUE(again.engine->options().chkSecureWeb);
+}
+
 TEST(MainWindowSettings, LifetimeCountersAndHelpChoiceAreRead) {
     UiEnvironment env;
     env.Store(QStringLiteral("lHistWebScanned"), QStringLiteral("123456"));

@@ -1,0 +1,64 @@
+// Addresses and responses of the secure-web fetcher: absolute URLs resolved as a browser
+// resolves them, the parts of a response header it acts on, and chunked transfer decoding.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+struct WebUrl {
+    bool https = false;
+    std::string host; // as written, a ":port" included
+    std::string path; // starts with "/", query included, never a fragment
+};
+
+// A queued website (host and path, optionally behind "http://" or "https://") as the URL it
+// names; `https` says which scheme to try when the text carries none.
+WebUrl WebsiteUrl(std::string_view website, bool https);
+
+// "https://" or "http://" followed by host and path.
+std::string UrlText(const WebUrl& url);
+
+// `reference` resolved against `base`: "/x" from the host root, "../x" from the parent, "x" from
+// the directory, "?q" on the same path, "//host/x" and "http(s)://host/x" as they stand. The
+// fragment is dropped. Nothing for other schemes, an empty host or text that is only a fragment.
+std::optional<WebUrl> ResolveUrl(std::string_view reference, const WebUrl& base);
+
+// The host without a ":port", and the port a URL names (0 when it names none).
+std::string HostName(const std::string& host);
+std::uint16_t HostPort(const std::string& host);
+
+struct ResponseHead {
+    int status = 0;           // 0 when the status line is not "HTTP/x.y NNN"
+    std::string location;     // the Location value, trimmed
+    bool chunked = false;     // Transfer-Encoding names chunked
+    std::int64_t length = -1; // Content-Length, -1 when absent or not a number
+};
+
+// The header text before its blank line; field names compare without letter case.
+ResponseHead ParseResponseHead(std::string_view head);
+
+bool IsRedirectStatus(int status);
+
+// Decodes a chunked body as it arrives. A malformed chunk ends the body where it went wrong,
+// keeping what was decoded before it.
+class ChunkedDecoder final {
+public:
+    // Decodes what it can of `bytes`, appending to `body` up to `cap` bytes in all; later input
+    // is ignored once the body is complete, has failed or is full.
+    void Feed(std::string_view bytes, std::string& body, std::size_t cap);
+    bool Ended() const { return state_ == State::Ended; }
+
+private:
+    enum class State { Size, Extension, SizeLf, Data, DataCr, DataLf, Ended };
+    void SizeLineDone();
+
+    State state_ = State::Size;
+    std::uint64_t left_ = 0;
+    int digits_ = 0;
+};
+
+} // namespace tarnwick
