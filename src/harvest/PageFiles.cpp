@@ -1,6 +1,8 @@
 // Page files are written and read whole: one open, one write, one close per step.
 #include "harvest/PageFiles.h"
 
+#include "harvest/WebLinks.h"
+
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
@@ -68,21 +70,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 std::vector<std::string_view> SplitReaderLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t cr = text.find('\r', start);
-        if (cr == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, cr - start));
-        start = cr + 1;
-        if (start < text.size() && text[start] == '\n') {
-            ++start;
-        }
-    }
-    return lines;
+    return SplitLinesAt(text, "\r");
 }
 
 std::string Flatten(std::string_view text) {

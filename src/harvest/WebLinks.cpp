@@ -76,11 +76,13 @@ std::vector<std::string> HrefValues(std::string_view text, bool firstOnly) {
 
 } // namespace
 
-std::vector<std::string_view> SplitAllLines(std::string_view text) {
+std::vector<std::string_view> SplitLinesAt(std::string_view text, std::string_view breaks) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
+        // One break character: the plain search, which is much faster than a set search.
+        const std::size_t end =
+            breaks.size() == 1 ? text.find(breaks.front(), start) : text.find_first_of(breaks, start);
         if (end == std::string_view::npos) {
             lines.push_back(text.substr(start));
             break;
@@ -92,6 +94,10 @@ std::vector<std::string_view> SplitAllLines(std::string_view text) {
         }
     }
     return lines;
+}
+
+std::vector<std::string_view> SplitAllLines(std::string_view text) {
+    return SplitLinesAt(text, "\r\n");
 }
 
 std::vector<std::string> HrefValuesOfLine(std::string_view line) {

@@ -15,6 +15,10 @@
 
 namespace tarnwick {
 
+// Lines ending at any of the characters in `breaks`, a CR followed by LF counting as one end.
+// A final line without an end counts when it is not empty.
+std::vector<std::string_view> SplitLinesAt(std::string_view text, std::string_view breaks);
+
 // Lines ending at CR LF, at a lone CR or at a lone LF.
 std::vector<std::string_view> SplitAllLines(std::string_view text);
 

@@ -297,6 +297,14 @@ protected:
     static bool WaitForLoad(QWebEngineView& view, QSignalSpy& loads, int count) {
         return QTest::qWaitFor([&] { return loads.count() >= count; }, kWaitMs) && !view.url().isEmpty();
     }
+
+    // Loads and shows the window on a blank home page and waits for that first page.
+    static bool ShowBlankHome(frmWebsite& website, QSignalSpy& loads) {
+        website.homeAddress = QStringLiteral("about:blank");
+        website.Load();
+        website.show();
+        return WaitForLoad(website.WebBrowser1(), loads, 1);
+    }
 };
 
 TEST_F(BrowserTest, LoadSetsCaptionPanelsMaximisesAndLeavesTheTopBand) {
@@ -336,11 +344,8 @@ protected:
 
 TEST_F(BrowserTest, AnIdleShownWindowStopsPainting) {
     frmWebsite website(LoadBranding());
-    website.homeAddress = QStringLiteral("about:blank");
     QSignalSpy loads(&website.WebBrowser1(), &QWebEngineView::loadFinished);
-    website.Load();
-    website.show();
-    ASSERT_TRUE(WaitForLoad(website.WebBrowser1(), loads, 1));
+    ASSERT_TRUE(ShowBlankHome(website, loads));
     QTest::qWait(300); // the first paints after the page has loaded
     PaintCounter window(website);
     PaintCounter statusBar(website.StatusBar1());
@@ -357,11 +362,8 @@ TEST_F(BrowserTest, AnIdleShownWindowStopsPainting) {
 
 TEST_F(BrowserTest, BackForwardStopRefreshWithoutHistoryDoNothing) {
     frmWebsite website(LoadBranding());
-    website.homeAddress = QStringLiteral("about:blank");
     QSignalSpy loads(&website.WebBrowser1(), &QWebEngineView::loadFinished);
-    website.Load();
-    website.show();
-    ASSERT_TRUE(WaitForLoad(website.WebBrowser1(), loads, 1));
+    ASSERT_TRUE(ShowBlankHome(website, loads));
     const QUrl home = website.WebBrowser1().url();
     QSignalSpy navigations(&website, &frmWebsite::navigating);
     for (const char* name : {"Command4", "Command5", "Command6", "Command7"}) {
@@ -378,11 +380,8 @@ TEST_F(BrowserTest, BackForwardStopRefreshWithoutHistoryDoNothing) {
 
 TEST_F(BrowserTest, EnterNavigatesLikeGoAndPageFillsAddressAndCaption) {
     frmWebsite website(LoadBranding());
-    website.homeAddress = QStringLiteral("about:blank");
     QSignalSpy loads(&website.WebBrowser1(), &QWebEngineView::loadFinished);
-    website.Load();
-    website.show();
-    ASSERT_TRUE(WaitForLoad(website.WebBrowser1(), loads, 1));
+    ASSERT_TRUE(ShowBlankHome(website, loads));
     QSignalSpy navigations(&website, &frmWebsite::navigating);
 
     const QString alpha = QStringLiteral("data:text/html,<title>Alpha</title>first");
