@@ -36,6 +36,17 @@ std::string BuildRequest(const std::string& host, const std::string& path) {
            "Accept: */*\r\n" + "\r\n";
 }
 
+// "Tarnwick" is the product token robots.txt groups are matched by, so the name stays that word
+// whatever the branding says.
+std::string CrawlerUserAgent() {
+    return std::string("Tarnwick/") + TARNWICK_VERSION + " (+https://" + TARNWICK_WEBSITE_ADDRESS + ")";
+}
+
+std::string BuildPoliteRequest(const std::string& host, const std::string& path) {
+    return "GET " + path + " HTTP/1.1\r\n" + "Host: " + host + "\r\n" + "User-Agent: " + CrawlerUserAgent() +
+           "\r\n" + "Accept-Encoding: gzip\r\n" + "Connection: close\r\n" + "Accept: */*\r\n" + "\r\n";
+}
+
 std::string StripHeader(const std::string& page) {
     const std::size_t blankLine = page.find("\r\n\r\n");
     const std::string header =

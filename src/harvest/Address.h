@@ -18,6 +18,13 @@ HostPath SplitAddress(const std::string& strURL);
 // The request bytes sent once a connection is established.
 std::string BuildRequest(const std::string& host, const std::string& path);
 
+// The name the crawler gives: "Tarnwick/<version> (+https://<website address>)".
+std::string CrawlerUserAgent();
+
+// The request of the secure web: the lines above, with the crawler's name and the offer of a
+// gzip body after "Host:".
+std::string BuildPoliteRequest(const std::string& host, const std::string& path);
+
 // The page of a finished download: the text up to the first blank line (or, without one, the
 // first three characters) is removed everywhere it occurs, in any letter case.
 std::string StripHeader(const std::string& page);

@@ -256,6 +256,24 @@ bool IsRedirectStatus(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+std::string HeaderValue(std::string_view head, std::string_view name) {
+    std::size_t start = head.find('\n'); // the status line is no field
+    while (start != std::string_view::npos && start < head.size()) {
+        ++start;
+        const std::size_t end = std::min(head.find('\n', start), head.size());
+        const std::string_view line = head.substr(start, end - start);
+        const std::size_t colon = line.find(':');
+        if (colon != std::string_view::npos) {
+            const std::string_view field = Trimmed(line.substr(0, colon));
+            if (field.size() == name.size() && StartsWithText(field, name, LetterCase::Ignore)) {
+                return std::string(Trimmed(line.substr(colon + 1)));
+            }
+        }
+        start = end;
+    }
+    return {};
+}
+
 void ChunkedDecoder::SizeLineDone() {
     state_ = left_ == 0 ? State::Ended : State::Data;
 }

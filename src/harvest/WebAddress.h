@@ -43,6 +43,10 @@ ResponseHead ParseResponseHead(std::string_view head);
 
 bool IsRedirectStatus(int status);
 
+// The trimmed value of the first field of the header text named `name` (letter case aside), such
+// as "Content-Encoding" or "Retry-After"; empty when there is none.
+std::string HeaderValue(std::string_view head, std::string_view name);
+
 // Decodes a chunked body as it arrives. A malformed chunk ends the body where it went wrong,
 // keeping what was decoded before it.
 class ChunkedDecoder final {
