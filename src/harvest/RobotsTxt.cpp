@@ -63,35 +63,41 @@ std::string_view WithinLimit(std::string_view text) {
 }
 
 // "*" and a closing "$" as RFC 9309 gives them; otherwise the pattern is a prefix of the path.
+// With "*" as the only wildcard, taking each piece between stars at its first place after the
+// previous one is as good as any choice, so a match costs the path plus the pattern, never
+// their product, whatever a file's patterns look like.
 bool PatternMatches(std::string_view pattern, std::string_view path) {
     const bool anchored = !pattern.empty() && pattern.back() == '$';
     if (anchored) {
         pattern.remove_suffix(1);
     }
-    std::size_t p = 0;
-    std::size_t s = 0;
-    std::size_t star = std::string_view::npos;
-    std::size_t starFrom = 0;
-    while (s < path.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            starFrom = s;
-        } else if (p == pattern.size() && !anchored) {
-            return true;
-        } else if (p < pattern.size() && pattern[p] == path[s]) {
-            ++p;
-            ++s;
-        } else if (star != std::string_view::npos) {
-            p = star + 1;
-            s = ++starFrom;
-        } else {
+    const std::size_t firstStar = std::min(pattern.find('*'), pattern.size());
+    const std::string_view head = pattern.substr(0, firstStar);
+    if (!path.starts_with(head)) {
+        return false;
+    }
+    if (firstStar == pattern.size()) {
+        return !anchored || path.size() == head.size();
+    }
+    std::size_t at = head.size();
+    std::size_t from = firstStar + 1;
+    for (std::size_t star = pattern.find('*', from); star != std::string_view::npos;
+         from = star + 1, star = pattern.find('*', from)) {
+        const std::string_view piece = pattern.substr(from, star - from);
+        if (piece.empty()) {
+            continue;
+        }
+        const std::size_t found = TextFinder(piece, LetterCase::Exact).Find(path, at);
+        if (found == std::string_view::npos) {
             return false;
         }
+        at = found + piece.size();
     }
-    while (p < pattern.size() && pattern[p] == '*') {
-        ++p;
+    const std::string_view tail = pattern.substr(from);
+    if (anchored) {
+        return path.size() - at >= tail.size() && path.ends_with(tail);
     }
-    return p == pattern.size();
+    return tail.empty() || TextFinder(tail, LetterCase::Exact).Find(path, at) != std::string_view::npos;
 }
 
 // The leading product token of a User-agent value ("Tarnwick/2.0" names "Tarnwick").
@@ -158,7 +164,8 @@ std::string NormaliseRobotsPath(std::string_view path) {
                 AppendEscaped(out, decoded);
             }
             i += 2;
-        } else if (byte <= 0x20 || byte >= 0x7F) {
+        } else if (byte <= 0x20 || byte >= 0x7F || byte == '%') {
+            // A "%" that starts no escape stands for itself, so normalising twice changes nothing.
             AppendEscaped(out, byte);
         } else {
             out += static_cast<char>(byte);
@@ -220,6 +227,11 @@ RobotsTxt RobotsTxt::Parse(std::string_view text, std::string_view token) {
     GroupRecords& chosen = named.seen ? named : star;
     RobotsTxt robots;
     robots.rules_ = std::move(chosen.rules);
+    // The longest match decides and of two of one length the Allow wins, so the first match does.
+    std::stable_sort(robots.rules_.begin(), robots.rules_.end(), [](const Rule& a, const Rule& b) {
+        return a.pattern.size() != b.pattern.size() ? a.pattern.size() > b.pattern.size()
+                                                    : a.allow && !b.allow;
+    });
     robots.crawlDelayMs_ = chosen.crawlDelayMs;
     return robots;
 }
@@ -231,22 +243,17 @@ RobotsTxt RobotsTxt::DisallowAll() {
 }
 
 bool RobotsTxt::IsAllowed(std::string_view path) const {
-    if (path == "/robots.txt") {
+    const std::string normalised = NormaliseRobotsPath(path);
+    if (normalised == "/robots.txt") {
         return true;
     }
-    const std::string normalised = NormaliseRobotsPath(path);
-    std::size_t longest = 0;
-    bool allowed = true;
+    // The rules are kept longest first, an Allow before a Disallow of the same length.
     for (const Rule& rule : rules_) {
-        const std::size_t length = rule.pattern.size();
-        if (length < longest || (length == longest && allowed) || !PatternMatches(rule.pattern, normalised)) {
-            continue;
+        if (PatternMatches(rule.pattern, normalised)) {
+            return rule.allow;
         }
-        // Of two matches of one length the Allow wins.
-        allowed = length == longest ? allowed || rule.allow : rule.allow;
-        longest = length;
     }
-    return allowed;
+    return true;
 }
 
 std::size_t RobotsTxt::Footprint() const {

@@ -36,7 +36,6 @@ public:
     bool IsAllowed(std::string_view path) const;
     // The Crawl-delay of the chosen group in milliseconds, at most 10 s; 0 when it names none.
     std::int64_t CrawlDelayMs() const { return crawlDelayMs_; }
-    const std::vector<Rule>& Rules() const { return rules_; }
     // The bytes the rules keep, for bounding the memory of many hosts' files.
     std::size_t Footprint() const;
 
@@ -53,7 +52,8 @@ enum class RobotsFetchEnd { Answered, TimedOut, Unreachable };
 RobotsTxt RobotsFromFetch(RobotsFetchEnd end, int status, std::string_view body);
 
 // A path or pattern in the one form both are compared in: "%xx" of an unreserved character
-// decoded, other "%xx" kept with capital hex digits, bytes outside printable ASCII percent-encoded.
+// decoded, other "%xx" kept with capital hex digits, bytes outside printable ASCII and a "%" that
+// starts no escape percent-encoded.
 std::string NormaliseRobotsPath(std::string_view path);
 
 // The robots.txt answers of one run by host key. Past `maxHosts` entries or `maxBytes` of rules

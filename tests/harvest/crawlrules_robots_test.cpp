@@ -101,6 +101,10 @@ TEST(RobotsTxtRfc, StarAndDollarMatchAsSpecialCharacters) {
         {"/exact$", {{"/exact", false}, {"/exact/", true}, {"/exactly", true}}},
         {"/**x", {{"/yx", false}, {"/y", true}}},
         {"/$", {{"/", false}, {"/index.html", true}}},
+        {"/a*b*c$", {{"/aXbYc", false}, {"/abcbc", false}, {"/abc/", true}, {"/acb", true}}},
+        {"/a*b$", {{"/abab", false}, {"/aba", true}}},
+        {"/a*bc", {{"/abbc", false}, {"/abbd", true}}},
+        {"*", {{"/", false}, {"/anything", false}}},
     };
     for (const auto& [pattern, paths] : cases) {
         ExpectPaths(RobotsTxt::Parse("User-agent: *\nDisallow: " + pattern + "\n"), paths, pattern);
@@ -119,6 +123,8 @@ TEST(RobotsTxtRfc, PercentEncodingIsComparedAsTheRfcSays) {
         {"/a%2Fb", {{"/a/b", true}, {"/a%2fb", false}}},
         {"/a/b", {{"/a%2Fb", true}}},
         {"/with space", {{"/with%20space", false}}},
+        {"/100%", {{"/100%25", false}, {"/100%2", false}}},
+        {"/100%25", {{"/100%", false}, {"/100%41", true}}},
     };
     for (const auto& [pattern, paths] : cases) {
         ExpectPaths(RobotsTxt::Parse("User-agent: *\nDisallow: " + pattern + "\n"), paths, pattern);
