@@ -42,9 +42,13 @@ std::string CrawlerUserAgent() {
     return std::string("Tarnwick/") + TARNWICK_VERSION + " (+https://" + TARNWICK_WEBSITE_ADDRESS + ")";
 }
 
+// Built on the classic request so that whatever that request does to host and path holds here too.
 std::string BuildPoliteRequest(const std::string& host, const std::string& path) {
-    return "GET " + path + " HTTP/1.1\r\n" + "Host: " + host + "\r\n" + "User-Agent: " + CrawlerUserAgent() +
-           "\r\n" + "Accept-Encoding: gzip\r\n" + "Connection: close\r\n" + "Accept: */*\r\n" + "\r\n";
+    std::string request = BuildRequest(host, path);
+    const std::size_t hostLine = request.find("\r\nHost: ") + 2;
+    request.insert(request.find("\r\n", hostLine) + 2,
+                   "User-Agent: " + CrawlerUserAgent() + "\r\nAccept-Encoding: gzip\r\n");
+    return request;
 }
 
 std::string StripHeader(const std::string& page) {
