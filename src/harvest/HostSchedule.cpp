@@ -146,14 +146,14 @@ HostSchedule::Host& HostSchedule::Entry(const std::string& hostKey) {
     return at->second;
 }
 
-// Hosts with a download running are kept: their Finished must still find them. The newest
+// Hosts with a download running or held are kept: their Finished or Release must still find them. The newest
 // entry, at the back, is never looked at.
 void HostSchedule::ForgetIdleOldest() {
     for (std::size_t turns = order_.size() - 1; turns > 0; --turns) {
         std::string key = std::move(order_.front());
         order_.pop_front();
         const auto found = hosts_.find(key);
-        if (found->second.active == 0) {
+        if (found->second.active == 0 && !found->second.held) {
             hosts_.erase(found);
             return;
         }
@@ -173,7 +173,7 @@ HostSchedule::State HostSchedule::StateOf(std::string_view hostKey, Millis now) 
     if (host->backOffs >= 2) {
         return State::Skipped;
     }
-    if (host->active >= kMaxActive) {
+    if (host->active >= kMaxActive || host->held) {
         return State::Busy;
     }
     return now >= NextDue(hostKey) ? State::Ready : State::Waiting;
@@ -189,6 +189,17 @@ void HostSchedule::Finished(std::string_view hostKey) {
     const auto found = hosts_.find(hostKey);
     if (found != hosts_.end() && found->second.active > 0) {
         --found->second.active;
+    }
+}
+
+void HostSchedule::Hold(const std::string& hostKey) {
+    Entry(hostKey).held = true;
+}
+
+void HostSchedule::Release(std::string_view hostKey) {
+    const auto found = hosts_.find(hostKey);
+    if (found != hosts_.end()) {
+        found->second.held = false;
     }
 }
 

@@ -36,11 +36,12 @@ public:
     enum class State {
         Ready,   // may start now
         Waiting, // its gap, Crawl-delay or pause runs until NextDue
-        Busy,    // two downloads are running; a Finished frees it
+        Busy,    // two downloads are running, or it is held; a Finished or Release frees it
         Skipped, // paused twice in this run
     };
 
-    // Past `capacity` hosts the oldest idle ones are forgotten, as if never seen.
+    // Past `capacity` hosts the oldest idle ones (nothing running, not held) are forgotten, as if
+    // never seen.
     explicit HostSchedule(std::size_t capacity = kDefaultCapacity)
         : capacity_(capacity) {}
 
@@ -53,6 +54,9 @@ public:
     }
     void Started(const std::string& hostKey, Millis now);
     void Finished(std::string_view hostKey);
+    // While a host's robots.txt is being fetched its pages wait, whatever the gap says.
+    void Hold(const std::string& hostKey);
+    void Release(std::string_view hostKey);
     // After a 429 or 503: the host rests for its Retry-After (at most 10 minutes) or a minute.
     // The second time in a run it is skipped for the rest of the run; returns true then.
     bool BackOff(const std::string& hostKey, Millis now, std::string_view retryAfter);
@@ -69,6 +73,7 @@ private:
     struct Host {
         int active = 0;
         int backOffs = 0;
+        bool held = false;
         Millis lastStart = std::numeric_limits<Millis>::min();
         Millis pausedUntil = std::numeric_limits<Millis>::min();
         Millis gap = kMinGap;

@@ -83,6 +83,22 @@ TEST(HostSchedule, ABackOffPausesTheHostAndTheSecondSkipsIt) {
     }
 }
 
+TEST(HostSchedule, AHeldHostWaitsUntilReleasedAndIsNeverForgotten) {
+    HostSchedule schedule(2);
+    schedule.Hold("a.com");
+    schedule.Started("a.com", kStart); // the robots.txt request
+    schedule.Finished("a.com");
+    for (int i = 0; i < 10; ++i) {
+        schedule.Started("host" + std::to_string(i) + ".com", kStart);
+    }
+    EXPECT_EQ(schedule.StateOf("a.com", kStart + 60'000), State::Busy);
+    schedule.Release("a.com");
+    EXPECT_EQ(schedule.StateOf("a.com", kStart + 999), State::Waiting);
+    EXPECT_TRUE(schedule.CanStart("a.com", kStart + 1000));
+    schedule.Release("never.com");
+    EXPECT_TRUE(schedule.CanStart("never.com", kStart));
+}
+
 TEST(HostSchedule, ANewRunForgetsEveryHost) {
     HostSchedule schedule;
     schedule.BackOff("a.com", kStart, "");
