@@ -19,6 +19,7 @@ constexpr std::size_t kMaxFaxValues = 64;
 constexpr std::size_t kMaxCellText = 128;
 constexpr std::size_t kMaxTableColumns = 64;
 constexpr int kMaxColspan = 16;
+constexpr std::uint32_t kFaxMachine = 0x1F4E0;
 
 char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
@@ -128,8 +129,6 @@ char ReadingOf(std::uint32_t code) {
         return '.';
     case 0xFF1A:
         return ':';
-    case 0x1F4E0: // fax machine
-        return kFaxMark;
     case 0x260E:
     case 0x260F:
     case 0x1F4DE:
@@ -506,17 +505,20 @@ private:
         }
     }
 
-    // fax: links always; tel: links when their text, title or aria-label says fax.
-    void ReadLink(const GumboNode* node) {
+    // fax: links always; tel: links when their text, title or aria-label says fax. True when
+    // the link's number was taken.
+    bool ReadLink(const GumboNode* node) {
         const GumboElement& element = node->v.element;
         const std::string_view href = AttributeOf(element, "href");
-        if (StartsWithNoCase(href, "fax:")) {
-            AddValue(std::string(href.substr(4)));
-        } else if (StartsWithNoCase(href, "tel:") && (HasFaxWordPart(AttributeOf(element, "title")) ||
-                                                      HasFaxWordPart(AttributeOf(element, "aria-label")) ||
-                                                      SaysFax(ShortTextOf(node, kMaxCellText)))) {
+        const bool fax = StartsWithNoCase(href, "fax:");
+        const bool telSayingFax =
+            StartsWithNoCase(href, "tel:") &&
+            (HasFaxWordPart(AttributeOf(element, "title")) ||
+             HasFaxWordPart(AttributeOf(element, "aria-label")) || SaysFax(ShortTextOf(node, kMaxCellText)));
+        if (fax || telSayingFax) {
             AddValue(std::string(href.substr(4)));
         }
+        return fax || telSayingFax;
     }
 
     // Microdata or RDFa faxNumber given as an attribute; a text value is read from the text.
@@ -595,8 +597,9 @@ private:
             return false;
         }
         ReadProperty(element);
-        if (tag == GUMBO_TAG_A) {
-            ReadLink(node);
+        if (tag == GUMBO_TAG_A && ReadLink(node)) {
+            reading_.text += kValueTaken;
+            return false;
         }
         if (tag == GUMBO_TAG_TABLE) {
             tables_.push_back(ContextOf(node));
@@ -607,9 +610,16 @@ private:
         } else if (IsBlock(tag)) {
             reading_.text += kBlockBreak;
         }
+        const bool block = tag == GUMBO_TAG_TABLE || tag == GUMBO_TAG_TR || IsBlock(tag);
+        if (block) {
+            blockMarks_.push_back(false);
+        }
         char mark = MarkOf(element);
         if ((tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) && mark == 0) {
             mark = ColumnMark(node);
+        }
+        if (mark == kFaxMark) {
+            blockMarks_.back() = true;
         }
         if (mark != 0) {
             reading_.text += mark;
@@ -619,6 +629,12 @@ private:
 
     void Leave(const GumboNode* node) {
         const GumboTag tag = node->v.element.tag;
+        if ((tag == GUMBO_TAG_TABLE || tag == GUMBO_TAG_TR || IsBlock(tag)) && blockMarks_.size() > 1) {
+            if (blockMarks_.back()) {
+                reading_.text += kMarkEnd;
+            }
+            blockMarks_.pop_back();
+        }
         if (tag == GUMBO_TAG_TABLE) {
             tables_.pop_back();
             reading_.text += kRowBreak;
@@ -631,6 +647,8 @@ private:
 
     PageReading reading_;
     std::vector<TableContext> tables_;
+    // Per open block element: whether a label of the markup belongs to it.
+    std::vector<bool> blockMarks_{false};
 };
 
 bool IsVoidElement(std::string_view name) {
@@ -659,7 +677,10 @@ void AppendReadingText(std::string& out, std::string_view utf8) {
             ++i;
             continue;
         }
-        if (const char reading = ReadingOf(NextCodePoint(utf8, i)); reading != 0) {
+        const std::uint32_t code = NextCodePoint(utf8, i);
+        if (code == kFaxMachine) {
+            out += " fax ";
+        } else if (const char reading = ReadingOf(code); reading != 0) {
             out += reading;
         }
     }

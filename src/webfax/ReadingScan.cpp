@@ -79,17 +79,25 @@ public:
     }
 
     void LabelFromMarkup() {
+        ++markScopes_;
         if (active_ && !markup_) {
             return; // a text label already reaches further
         }
         Start();
         markup_ = true;
-        blocksLeft_ = 0;
-        blockHasText_ = false;
+        scope_ = markScopes_;
+    }
+
+    // The block holding a marked element ends.
+    void MarkEnd() {
+        markScopes_ = markScopes_ > 0 ? markScopes_ - 1 : 0;
+        if (active_ && markup_ && markScopes_ < scope_) {
+            active_ = false;
+        }
     }
 
     void BlockEnd() {
-        if (!active_ || !blockHasText_) {
+        if (!active_ || markup_ || !blockHasText_) {
             return; // empty blocks are not counted
         }
         if (blocksLeft_ == 0) {
@@ -113,7 +121,8 @@ public:
             return;
         }
         blockHasText_ = true;
-        if (IsConnector(lower) || (IsPairWord(lower) && joined_)) {
+        // A lone "F" is the short label of the same line ("<abbr title=Fax>F</abbr>").
+        if (IsConnector(lower) || lower == "f" || (IsPairWord(lower) && joined_)) {
             Widen(static_cast<int>(lower.size()));
             joined_ = false;
         } else if (IsJoiner(lower)) {
@@ -157,6 +166,8 @@ private:
     bool joined_ = false;
     bool blockHasText_ = false;
     int blocksLeft_ = 0;
+    int markScopes_ = 0;
+    int scope_ = 0;
     int gap_ = 0;
 };
 
@@ -236,6 +247,10 @@ std::vector<std::string> LabelledNumbers(std::string_view reading) {
             label.LabelFromMarkup();
         } else if (c == kPhoneMark) {
             label.PhoneMark();
+        } else if (c == kMarkEnd) {
+            label.MarkEnd();
+        } else if (c == kValueTaken) {
+            label.End();
         } else if (c == ' ') {
             // spaces neither label nor break
         } else if (NumberStartsAt(reading, i)) {
