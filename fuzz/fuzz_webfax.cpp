@@ -25,8 +25,8 @@ void Check(const std::vector<tarnwick::FoundFax>& found, bool allowInternational
             std::abort();
         }
         std::string shape = fax.number;
-        const bool northAmerican = fax.number.size() == 14 && fax.number.starts_with("1-") &&
-                                   tarnwick::IsNorthAmericanNumber(shape);
+        const bool northAmerican =
+            fax.number.size() == 14 && fax.number.starts_with("1-") && tarnwick::IsNorthAmericanNumber(shape);
         const bool international = fax.number.starts_with("+") && fax.location == "Unknown/International";
         if (!northAmerican && !(international && allowInternational)) {
             std::abort();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace tarnwick {
 
@@ -128,11 +129,17 @@ std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view 
 }
 
 std::vector<FoundFax> FindPageFaxNumbers(const std::string& page, std::string_view contentType,
-                                         std::string_view host, bool allowInternational, bool secureWeb) {
-    if (!secureWeb) {
-        return FindFaxNumbersInPage(page, allowInternational);
+                                         std::string_view host, bool allowInternational, bool secureWeb,
+                                         std::string* classicText) {
+    if (secureWeb) {
+        return FindWebFaxNumbers(page, contentType, host, allowInternational);
     }
-    return FindWebFaxNumbers(page, contentType, host, allowInternational);
+    std::string text = ConvertPageForFaxSearch(page);
+    std::vector<FoundFax> found = ScanFaxNumbers(text, allowInternational);
+    if (classicText != nullptr) {
+        *classicText = std::move(text);
+    }
+    return found;
 }
 
 } // namespace tarnwick

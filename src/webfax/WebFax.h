@@ -18,9 +18,12 @@ std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view 
                                         std::string_view host, bool allowInternational);
 
 // The page's fax numbers by the reader the option chooses: today's-web reader with `secureWeb`,
-// otherwise the classic one on the page body exactly as before.
+// otherwise the classic one on the page body exactly as before; the classic reader's converted
+// text, which the slot's flat page file keeps, goes to `classicText` when given (it is left
+// untouched with `secureWeb`).
 std::vector<FoundFax> FindPageFaxNumbers(const std::string& page, std::string_view contentType,
-                                         std::string_view host, bool allowInternational, bool secureWeb);
+                                         std::string_view host, bool allowInternational, bool secureWeb,
+                                         std::string* classicText = nullptr);
 
 // False when no fax label can be in the page, so it need not be parsed.
 bool MayHoldFaxLabel(std::string_view page);

@@ -168,5 +168,15 @@ TEST(WebFaxChoice, TheOptionChoosesTheReader) {
               std::vector<std::string>{"1-800-555-1234"});
 }
 
+TEST(WebFaxChoice, TheClassicReaderHandsOnItsConvertedText) {
+    const std::string page = "<html>\r\n<body>Fax: (800) 555-1234</body></html>";
+    std::string text = "untouched";
+    FindPageFaxNumbers(page, "", "example.com", false, true, &text);
+    EXPECT_EQ(text, "untouched");
+    FindPageFaxNumbers(page, "", "example.com", false, false, &text);
+    EXPECT_EQ(text, ConvertPageForFaxSearch(page));
+    EXPECT_EQ(text, "fax: (800) 555-1234");
+}
+
 } // namespace
 } // namespace tarnwick
