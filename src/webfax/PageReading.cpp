@@ -351,7 +351,7 @@ std::string ShortTextOf(const GumboNode* node, std::size_t limit) {
         const GumboNode* current = stack.back();
         stack.pop_back();
         if (current->type == GUMBO_NODE_TEXT || current->type == GUMBO_NODE_WHITESPACE) {
-            AppendReadingText(text, current->v.text.text);
+            AppendReadingText(text, std::string_view(current->v.text.text).substr(0, limit));
             text += ' ';
         } else if (current->type == GUMBO_NODE_ELEMENT && !IsSkipped(current->v.element.tag)) {
             const GumboVector& children = current->v.element.children;
@@ -715,6 +715,7 @@ std::size_t ParsableLength(std::string_view html, std::size_t maxBytes, int maxD
     const std::size_t limit = std::min(html.size(), maxBytes);
     int depth = 0;
     std::size_t i = 0;
+    std::size_t nextClose = 0;
     while (i < limit) {
         const std::size_t open = html.find('<', i);
         if (open == std::string_view::npos || open + 1 >= limit) {
@@ -735,7 +736,11 @@ std::size_t ParsableLength(std::string_view html, std::size_t maxBytes, int maxD
         for (std::size_t n = nameStart; n < k; ++n) {
             name += Lower(html[n]);
         }
-        const std::size_t close = html.find('>', k);
+        // The next ">" is looked up again only once passed, so a page of unclosed tags stays linear.
+        if (nextClose != std::string_view::npos && nextClose < k) {
+            nextClose = html.find('>', k);
+        }
+        const std::size_t close = nextClose;
         const bool selfClosing = close != std::string_view::npos && close > k && html[close - 1] == '/';
         if (!IsVoidElement(name) && !EndTagOptional(name) && !selfClosing) {
             depth += closing ? (depth > 0 ? -1 : 0) : 1;

@@ -144,6 +144,14 @@ TEST(WebFaxPage, DeepNestingIsCutBeforeTheParse) {
         flat += "<p>text<li>item<br><img src=x>";
     }
     EXPECT_EQ(ParsableLength(flat, flat.size(), 400), flat.size());
+    // Tags that never close are passed in one sweep.
+    const std::string unclosed(1 << 20, '<');
+    EXPECT_EQ(ParsableLength("<p>" + unclosed, unclosed.size() + 3, 400), unclosed.size() + 3);
+    std::string openTags;
+    for (int i = 0; i < 200000; ++i) {
+        openTags += "<a";
+    }
+    EXPECT_EQ(ParsableLength(openTags, openTags.size(), 400), 400u * 2u);
     // The fax number before the cut is still found.
     EXPECT_EQ(NumbersOf(FindWebFaxNumbers("<p>Fax: 312-555-0143</p>" + deep, "", "example.com", false)),
               std::vector<std::string>{"1-312-555-0143"});
