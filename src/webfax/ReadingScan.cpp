@@ -137,7 +137,7 @@ public:
         if (!active_) {
             return;
         }
-        blockHasText_ = true;
+        // A block of punctuation alone (a ":" cell between label and number) is not counted.
         joined_ = c == '/' || c == '&' || c == '+';
         Widen(1);
     }
@@ -200,6 +200,9 @@ WrittenNumber WrittenNumberAt(std::string_view text, std::size_t at) {
             written.end = i + 1;
         } else if (c == ')') {
             written.end = i + 1;
+        } else if (c == '/' && i > at && IsDigit(text[i - 1]) && i + 1 < text.size() &&
+                   IsDigit(text[i + 1])) {
+            // "030/1234567": a slash between digits separates groups; with spaces it parts numbers.
         } else if (!(c == ' ' || c == '-' || c == '.' || c == '(' || (c == '+' && i == at))) {
             break;
         } else if (c == ' ' && i + 1 < text.size() && text[i + 1] == ' ') {
