@@ -104,7 +104,9 @@ bool MayHoldFaxLabel(std::string_view page) {
             return true;
         }
         const bool wordStart = i == 0 || !IsLetter(page[i - 1]);
-        if (wordStart && i + 1 < page.size() && (page[i + 1] == ':' || page[i + 1] == '.')) {
+        // "F:", "f." and "<b>F</b>:" may be the short label.
+        if (wordStart && i + 1 < page.size() &&
+            (page[i + 1] == ':' || page[i + 1] == '.' || page[i + 1] == '<')) {
             return true;
         }
     }

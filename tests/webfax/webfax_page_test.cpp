@@ -161,6 +161,10 @@ TEST(WebFaxPage, PagesWithoutAnyLabelAreNotParsed) {
     EXPECT_FALSE(MayHoldFaxLabel("<p>Phone: 312-555-0100</p><p>Fairfield</p>"));
     EXPECT_TRUE(MayHoldFaxLabel("<p>FAX 312</p>"));
     EXPECT_TRUE(MayHoldFaxLabel("<b>F:</b> 312"));
+    EXPECT_TRUE(MayHoldFaxLabel("<b>F</b>: 312"));
+    EXPECT_EQ(
+        NumbersOf(FindWebFaxNumbers("<p>T: 312-555-0100 <b>F</b>: 312-555-0143</p>", "", "a.com", false)),
+        std::vector<std::string>{"1-312-555-0143"});
     EXPECT_TRUE(MayHoldFaxLabel("\xF0\x9F\x93\xA0 312"));
 }
 
