@@ -83,9 +83,13 @@ public:
         if (active_ && !markup_) {
             return; // a text label already reaches further
         }
+        // A label inside a labelled element reaches as far as the outer one.
+        const bool nested = active_ && markup_;
         Start();
         markup_ = true;
-        scope_ = markScopes_;
+        if (!nested) {
+            scope_ = markScopes_;
+        }
     }
 
     // The block holding a marked element ends.

@@ -179,6 +179,21 @@ const Row kMarkupLabels[] = {
      "<tr><td>Chicago</td><td>312-555-0100</td><td>312-555-0143</td></tr>"
      "<tr><td>Evanston</td><td>847-555-0100</td><td>847-555-0143</td></tr></tbody></table>",
      {kFax, "1-847-555-0143"}},
+    {"page-builder icon list",
+     "<ul class=\"icon-list\"><li class=\"icon-list-item\"><span class=\"icon-list-icon\"><i "
+     "aria-hidden=\"true\" "
+     "class=\"fas fa-phone-alt\"></i></span><span class=\"icon-list-text\">312-555-0100</span></li>"
+     "<li class=\"icon-list-item\"><span class=\"icon-list-icon\"><i aria-hidden=\"true\" class=\"fas "
+     "fa-fax\">"
+     "</i></span><span class=\"icon-list-text\">312-555-0143</span></li></ul>",
+     {kFax}},
+    {"icon block beside the value inside a labelled entry",
+     "<div class=\"contact-fax\"><div class=\"icon\"><i class=\"fa fa-fax\"></i></div>"
+     "<div class=\"value\">312-555-0143</div></div>",
+     {kFax}},
+    {"tel link with a fax label inside",
+     "<a href=\"tel:3125550143\"><span>Fax:</span> (312) 555-0143</a>",
+     {kFax}},
     {"column headed fax without thead",
      "<table><tr><th>Fax</th><th>Phone</th></tr><tr><td>312-555-0143</td><td>312-555-0100</td></tr></table>",
      {kFax}},
