@@ -612,14 +612,14 @@ private:
         }
         const bool block = tag == GUMBO_TAG_TABLE || tag == GUMBO_TAG_TR || IsBlock(tag);
         if (block) {
-            blockMarks_.push_back(false);
+            blockMarks_.push_back(0);
         }
         char mark = MarkOf(element);
         if ((tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) && mark == 0) {
             mark = ColumnMark(node);
         }
         if (mark == kFaxMark) {
-            blockMarks_.back() = true;
+            ++blockMarks_.back();
         }
         if (mark != 0) {
             reading_.text += mark;
@@ -630,9 +630,7 @@ private:
     void Leave(const GumboNode* node) {
         const GumboTag tag = node->v.element.tag;
         if ((tag == GUMBO_TAG_TABLE || tag == GUMBO_TAG_TR || IsBlock(tag)) && blockMarks_.size() > 1) {
-            if (blockMarks_.back()) {
-                reading_.text += kMarkEnd;
-            }
+            reading_.text.append(static_cast<std::size_t>(blockMarks_.back()), kMarkEnd);
             blockMarks_.pop_back();
         }
         if (tag == GUMBO_TAG_TABLE) {
@@ -647,8 +645,8 @@ private:
 
     PageReading reading_;
     std::vector<TableContext> tables_;
-    // Per open block element: whether a label of the markup belongs to it.
-    std::vector<bool> blockMarks_{false};
+    // Per open block element: the labels of the markup that belong to it.
+    std::vector<int> blockMarks_{0};
 };
 
 bool IsVoidElement(std::string_view name) {
