@@ -348,7 +348,7 @@ std::vector<FoundFax> ScanFaxNumbers(const std::string& pageText, bool allowInte
     return found;
 }
 
-std::vector<FoundFax> FindFaxNumbersInPage(const std::string& page, bool allowInternational) {
+std::string ConvertPageForFaxSearch(const std::string& page) {
     const std::string flat = RemoveLineEnds(page);
     std::string prepared;
     prepared.reserve(flat.size() + flat.size() / 32);
@@ -359,7 +359,11 @@ std::vector<FoundFax> FindFaxNumbersInPage(const std::string& page, bool allowIn
         done = hit + 3;
     }
     prepared.append(flat, done);
-    return ScanFaxNumbers(HtmlToText(prepared), allowInternational);
+    return HtmlToText(prepared);
+}
+
+std::vector<FoundFax> FindFaxNumbersInPage(const std::string& page, bool allowInternational) {
+    return ScanFaxNumbers(ConvertPageForFaxSearch(page), allowInternational);
 }
 
 } // namespace tarnwick

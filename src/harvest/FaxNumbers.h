@@ -20,8 +20,11 @@ bool IsNorthAmericanNumber(std::string& number);
 // CR LF or a lone CR. International numbers only when `allowInternational` is set.
 std::vector<FoundFax> ScanFaxNumbers(const std::string& pageText, bool allowInternational);
 
-// The numbers of a page body as received: its line ends dropped, a line break put before each
-// "fax", converted to text, then scanned.
+// The text a page body is scanned in: its line ends dropped, a line break put before each
+// "fax", converted to text.
+std::string ConvertPageForFaxSearch(const std::string& page);
+
+// The numbers of a page body as received: ConvertPageForFaxSearch, then scanned.
 std::vector<FoundFax> FindFaxNumbersInPage(const std::string& page, bool allowInternational);
 
 } // namespace tarnwick

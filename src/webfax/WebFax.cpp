@@ -1,0 +1,147 @@
+// Fax numbers of today's pages.
+#include "webfax/WebFax.h"
+
+#include "webfax/PageCharset.h"
+#include "webfax/PageReading.h"
+#include "webfax/PhoneNumbers.h"
+#include "webfax/ReadingScan.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+namespace tarnwick {
+
+namespace {
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+bool IsLetter(char c) {
+    const char lower = Lower(c);
+    return lower >= 'a' && lower <= 'z';
+}
+
+bool LowerMatchAt(std::string_view text, std::size_t at, std::string_view lowerWord) {
+    if (at + lowerWord.size() > text.size()) {
+        return false;
+    }
+    for (std::size_t k = 0; k < lowerWord.size(); ++k) {
+        if (Lower(text[at + k]) != lowerWord[k]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int HexDigit(char c) {
+    c = Lower(c);
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+std::string PercentDecoded(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
+            HexDigit(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::optional<FoundFax> ReadWritten(std::string_view written, const std::string& region,
+                                    bool allowInternational) {
+    for (const std::string& reading : ReadingsOf(written)) {
+        if (auto fax = ReadTelephoneNumber(reading, region, allowInternational)) {
+            return fax;
+        }
+    }
+    return std::nullopt;
+}
+
+// A value the markup states as a fax number: its first written number.
+std::optional<FoundFax> ReadValue(std::string_view value, const std::string& region,
+                                  bool allowInternational) {
+    std::string reading;
+    AppendReadingText(reading, PercentDecoded(value));
+    for (std::size_t i = 0; i < reading.size(); ++i) {
+        if (NumberStartsAt(reading, i)) {
+            const WrittenNumber written = WrittenNumberAt(reading, i);
+            return ReadWritten(std::string_view(reading).substr(written.start, written.end - written.start),
+                               region, allowInternational);
+        }
+    }
+    return std::nullopt;
+}
+
+void AddOnce(std::vector<FoundFax>& found, std::optional<FoundFax> fax) {
+    if (fax && std::none_of(found.begin(), found.end(),
+                            [&](const FoundFax& known) { return known.number == fax->number; })) {
+        found.push_back(std::move(*fax));
+    }
+}
+
+} // namespace
+
+bool MayHoldFaxLabel(std::string_view page) {
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        const char c = page[i];
+        if (c == '\xF0' && LowerMatchAt(page, i, "\xF0\x9F\x93\xA0")) {
+            return true; // the fax-machine sign
+        }
+        if (c == '&' && (LowerMatchAt(page, i, "&#128224;") || LowerMatchAt(page, i, "&#x1f4e0;"))) {
+            return true;
+        }
+        if (Lower(c) != 'f') {
+            continue;
+        }
+        if (LowerMatchAt(page, i, "fax") || LowerMatchAt(page, i, "facsimile")) {
+            return true;
+        }
+        const bool wordStart = i == 0 || !IsLetter(page[i - 1]);
+        // "F:", "f." and "<b>F</b>:" may be the short label.
+        if (wordStart && i + 1 < page.size() &&
+            (page[i + 1] == ':' || page[i + 1] == '.' || page[i + 1] == '<')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view contentType,
+                                        std::string_view host, bool allowInternational) {
+    std::vector<FoundFax> found;
+    if (!MayHoldFaxLabel(page)) {
+        return found;
+    }
+    const std::string region = RegionOfHost(host);
+    const PageReading reading = ReadPage(DecodePage(page, contentType));
+    for (const std::string& written : LabelledNumbers(reading.text)) {
+        AddOnce(found, ReadWritten(written, region, allowInternational));
+    }
+    for (const std::string& value : reading.faxValues) {
+        AddOnce(found, ReadValue(value, region, allowInternational));
+    }
+    return found;
+}
+
+std::vector<FoundFax> FindPageFaxNumbers(const std::string& page, std::string_view contentType,
+                                         std::string_view host, bool allowInternational, bool secureWeb,
+                                         std::string* classicText) {
+    if (secureWeb) {
+        return FindWebFaxNumbers(page, contentType, host, allowInternational);
+    }
+    std::string text = ConvertPageForFaxSearch(page);
+    std::vector<FoundFax> found = ScanFaxNumbers(text, allowInternational);
+    if (classicText != nullptr) {
+        *classicText = std::move(text);
+    }
+    return found;
+}
+
+} // namespace tarnwick

@@ -1,0 +1,194 @@
+// Today's-web fax reader on whole pages: character sets, a long page of mixed blocks, the bounds
+// of the parse, and the choice between the two readers.
+#include "webfax/PageCharset.h"
+#include "webfax/PageReading.h"
+#include "webfax/WebFax.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+std::vector<std::string> NumbersOf(const std::vector<FoundFax>& found) {
+    std::vector<std::string> numbers;
+    for (const FoundFax& fax : found) {
+        numbers.push_back(fax.number);
+    }
+    return numbers;
+}
+
+struct CharsetRow {
+    const char* name;
+    std::string page;
+    const char* contentType;
+    PageCharset expected;
+};
+
+TEST(WebFaxCharset, DeclarationsComeInTheirOrder) {
+    const std::string utf8Body = "<p>Fax:\xC2\xA0"
+                                 "312\xC2\xA0"
+                                 "555\xE2\x80\x91"
+                                 "0143</p>";
+    const std::string latinBody = "<p>Fax:\xA0"
+                                  "312\x96"
+                                  "555\x96"
+                                  "0143</p>";
+    const CharsetRow rows[] = {
+        {"header utf-8", utf8Body, "text/html; charset=UTF-8", PageCharset::Utf8},
+        {"header quoted latin", latinBody, "text/html; charset=\"windows-1252\"", PageCharset::Windows1252},
+        {"header over meta", "<meta charset=\"windows-1252\">" + utf8Body, "text/html;charset=utf-8",
+         PageCharset::Utf8},
+        {"meta charset", "<head><meta charset=iso-8859-1></head>" + latinBody, "text/html",
+         PageCharset::Windows1252},
+        {"meta http-equiv",
+         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">" + latinBody, "",
+         PageCharset::Windows1252},
+        {"valid utf-8 undeclared", utf8Body, "", PageCharset::Utf8},
+        {"invalid utf-8 undeclared", latinBody, "", PageCharset::Windows1252},
+        {"unknown declaration", "<meta charset=koi8-r>" + latinBody, "", PageCharset::Windows1252},
+    };
+    for (const CharsetRow& row : rows) {
+        EXPECT_EQ(DetectPageCharset(row.page, row.contentType), row.expected) << row.name;
+        EXPECT_EQ(NumbersOf(FindWebFaxNumbers(row.page, row.contentType, "example.com", false)),
+                  std::vector<std::string>{"1-312-555-0143"})
+            << row.name;
+    }
+}
+
+TEST(WebFaxCharset, Utf8ValidityFollowsTheEncodingRules) {
+    EXPECT_TRUE(IsValidUtf8("plain ascii text that is longer than eight bytes"));
+    EXPECT_TRUE(IsValidUtf8("\xE2\x80\x93 \xF0\x9F\x93\xA0"));
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));         // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));     // surrogate
+    EXPECT_FALSE(IsValidUtf8("abc\xE2\x80"));      // cut short
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80")); // beyond U+10FFFF
+}
+
+// 200 blocks of the forms a contact page uses, half of them fax numbers, half decoys; every
+// fax number distinct so that the list can be checked exactly.
+TEST(WebFaxPage, TwoHundredMixedBlocksGiveExactlyTheirFaxNumbers) {
+    std::mt19937 random(20);
+    std::string body;
+    std::vector<std::string> expected;
+    for (int block = 0; block < 200; ++block) {
+        const std::string line = std::to_string(1000 + block);
+        const std::string dashed = "312-555-" + line;
+        const std::string stored = "1-312-555-" + line;
+        const std::string phone = "773-555-" + line;
+        switch (random() % 10) {
+        case 0:
+            body += "<p>Fax: " + dashed + "</p>";
+            expected.push_back(stored);
+            break;
+        case 1:
+            body += "<li><i class=\"fa fa-fax\"></i> (312)\u00a0555\u2011" + line + "</li>";
+            expected.push_back(stored);
+            break;
+        case 2:
+            body += "<p>P: " + phone + " | F: 312.555." + line + "</p>";
+            expected.push_back(stored);
+            break;
+        case 3:
+            body += "<a href=\"fax:+1312555" + line + "\">fax</a>";
+            expected.push_back(stored);
+            break;
+        case 4:
+            body += "<script type=\"application/ld+json\">{\"@graph\":[{\"faxNumber\":[\"+1 312 555 " + line +
+                    "\"]}]}</script>";
+            expected.push_back(stored);
+            break;
+        case 5:
+            body += "<p>Fairfax office \u00b7 Phone " + phone + "</p>";
+            break;
+        case 6:
+            body += "<p>We no longer accept faxes. Call " + phone + "</p>";
+            break;
+        case 7:
+            body += "<p><a href=\"tel:+1773555" + line + "\">" + phone + "</a></p>";
+            break;
+        case 8:
+            body += "<p>Order 312555" + line + " of 2024-01-05, Chicago IL 60601-" + line + "</p>";
+            break;
+        default:
+            body += "<h4>Fax</h4><div>Closed on Sundays</div><div>" + phone + "</div>";
+            break;
+        }
+    }
+    const std::string page = "<html><head><meta charset=utf-8></head><body>" + body + "</body></html>";
+    std::vector<std::string> numbers = NumbersOf(FindWebFaxNumbers(page, "", "example.com", false));
+    std::sort(numbers.begin(), numbers.end());
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> extra, missing;
+    std::set_difference(numbers.begin(), numbers.end(), expected.begin(), expected.end(),
+                        std::back_inserter(extra));
+    std::set_difference(expected.begin(), expected.end(), numbers.begin(), numbers.end(),
+                        std::back_inserter(missing));
+    EXPECT_EQ(extra, std::vector<std::string>{});
+    EXPECT_EQ(missing, std::vector<std::string>{});
+}
+
+TEST(WebFaxPage, DeepNestingIsCutBeforeTheParse) {
+    std::string deep;
+    for (int i = 0; i < 100000; ++i) {
+        deep += "<div>";
+    }
+    const std::size_t cut = ParsableLength(deep, deep.size(), 400);
+    EXPECT_EQ(cut, 400u * 5u);
+    // Unclosed paragraphs and list items are closed by the parser and do not count.
+    std::string flat;
+    for (int i = 0; i < 5000; ++i) {
+        flat += "<p>text<li>item<br><img src=x>";
+    }
+    EXPECT_EQ(ParsableLength(flat, flat.size(), 400), flat.size());
+    // Tags that never close are passed in one sweep.
+    const std::string unclosed(1 << 20, '<');
+    EXPECT_EQ(ParsableLength("<p>" + unclosed, unclosed.size() + 3, 400), unclosed.size() + 3);
+    std::string openTags;
+    for (int i = 0; i < 200000; ++i) {
+        openTags += "<a";
+    }
+    EXPECT_EQ(ParsableLength(openTags, openTags.size(), 400), 400u * 2u);
+    // The fax number before the cut is still found.
+    EXPECT_EQ(NumbersOf(FindWebFaxNumbers("<p>Fax: 312-555-0143</p>" + deep, "", "example.com", false)),
+              std::vector<std::string>{"1-312-555-0143"});
+}
+
+TEST(WebFaxPage, PagesWithoutAnyLabelAreNotParsed) {
+    EXPECT_FALSE(MayHoldFaxLabel("<p>Phone: 312-555-0100</p><p>Fairfield</p>"));
+    EXPECT_TRUE(MayHoldFaxLabel("<p>FAX 312</p>"));
+    EXPECT_TRUE(MayHoldFaxLabel("<b>F:</b> 312"));
+    EXPECT_TRUE(MayHoldFaxLabel("<b>F</b>: 312"));
+    EXPECT_EQ(
+        NumbersOf(FindWebFaxNumbers("<p>T: 312-555-0100 <b>F</b>: 312-555-0143</p>", "", "a.com", false)),
+        std::vector<std::string>{"1-312-555-0143"});
+    EXPECT_TRUE(MayHoldFaxLabel("\xF0\x9F\x93\xA0 312"));
+}
+
+TEST(WebFaxChoice, TheOptionChoosesTheReader) {
+    // The classic reader stores this as an international number; today's reader reads it as
+    // the North-American number it is.
+    const std::string page = "<html><body>Fax: 8005551234</body></html>";
+    EXPECT_EQ(NumbersOf(FindPageFaxNumbers(page, "", "example.com", true, false)),
+              NumbersOf(FindFaxNumbersInPage(page, true)));
+    EXPECT_EQ(NumbersOf(FindPageFaxNumbers(page, "", "example.com", true, false)),
+              std::vector<std::string>{"+8005551234"});
+    EXPECT_EQ(NumbersOf(FindPageFaxNumbers(page, "", "example.com", true, true)),
+              std::vector<std::string>{"1-800-555-1234"});
+}
+
+TEST(WebFaxChoice, TheClassicReaderHandsOnItsConvertedText) {
+    const std::string page = "<html>\r\n<body>Fax: (800) 555-1234</body></html>";
+    std::string text = "untouched";
+    FindPageFaxNumbers(page, "", "example.com", false, true, &text);
+    EXPECT_EQ(text, "untouched");
+    FindPageFaxNumbers(page, "", "example.com", false, false, &text);
+    EXPECT_EQ(text, ConvertPageForFaxSearch(page));
+    EXPECT_EQ(text, "fax: (800) 555-1234");
+}
+
+} // namespace
+} // namespace tarnwick
