@@ -5,6 +5,8 @@ add_library(tarnwick_crawlrules STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Address.h
     ${CMAKE_CURRENT_LIST_DIR}/FaxNumbers.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FaxNumbers.h
+    ${CMAKE_CURRENT_LIST_DIR}/HostCheck.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HostCheck.h
     ${CMAKE_CURRENT_LIST_DIR}/Links.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Links.h
     ${CMAKE_CURRENT_LIST_DIR}/TextPasses.cpp
