@@ -2,6 +2,7 @@
 add_executable(crawlrules_tests
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_address_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_fax_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/crawlrules_hostcheck_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_links_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_textpasses_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_weblinks_test.cpp)
