@@ -168,10 +168,7 @@ void Download::Abort() {
     socket_->abort();
 }
 
-// Every connection resolves its host first and checks each address it resolved to, so that a
-// page or a redirect cannot make the crawler reach into the user's own network under any name.
-void Download::Connect() {
-    ++hop_;
+void Download::ResetResponse() {
     idleTicks_ = 0;
     std::string().swap(data_);
     std::string().swap(body_);
@@ -189,6 +186,13 @@ void Download::Connect() {
         QHostInfo::abortHostLookup(lookupId_);
         lookupId_ = -1;
     }
+}
+
+// Every connection resolves its host first and checks each address it resolved to, so that a
+// page or a redirect cannot make the crawler reach into the user's own network under any name.
+void Download::Connect() {
+    ++hop_;
+    ResetResponse();
     stage_ = Stage::Idle;
     socket_->abort();
     stage_ = Stage::Connecting;
@@ -207,8 +211,13 @@ void Download::Connect() {
     const Endpoint endpoint = resolve ? resolve(name) : Endpoint{AnsiToQString(name), port};
     port_ = endpoint.port;
     peerName_ = AnsiToQString(name);
+    Lookup(endpoint.host);
+}
+
+// Answers from the event loop in every case: a literal at once, a name when the resolver has it.
+void Download::Lookup(const QString& host) {
     const std::uint64_t hop = hop_;
-    if (const std::optional<QHostAddress> literal = LiteralAddress(endpoint.host)) {
+    if (const std::optional<QHostAddress> literal = LiteralAddress(host)) {
         const QList<QHostAddress> addresses{*literal};
         QMetaObject::invokeMethod(
             this,
@@ -220,7 +229,7 @@ void Download::Connect() {
             Qt::QueuedConnection);
         return;
     }
-    lookupId_ = QHostInfo::lookupHost(endpoint.host, this, [this, hop](const QHostInfo& info) {
+    lookupId_ = QHostInfo::lookupHost(host, this, [this, hop](const QHostInfo& info) {
         if (hop_ != hop) {
             return;
         }

@@ -78,6 +78,8 @@ private:
     enum class Stage { Idle, Connecting, Receiving, Done };
 
     void Connect();
+    void ResetResponse();
+    void Lookup(const QString& host);
     void Resolved(const QList<QHostAddress>& addresses);
     void LookupFailed();
     void ConnectToCandidate();

@@ -122,7 +122,7 @@ std::optional<std::uint32_t> ParseIpv4Literal(std::string_view text) {
 }
 
 bool IsValidHostName(std::string_view name) {
-    return IsIpv6Literal(name) || IsDnsName(name);
+    return IsIpv6Literal(name) || ParseIpv4Literal(name).has_value() || IsDnsName(name);
 }
 
 bool IsValidHostText(std::string_view host) {

@@ -87,6 +87,7 @@ TEST(IsValidHostText, AcceptsNamesAndLiteralsOnly) {
         longName += "abc.";
     }
     EXPECT_FALSE(IsValidHostName(longName + "com")); // 259 bytes
+    EXPECT_TRUE(IsValidHostName(std::string(80, '0'))); // a literal the resolver reads as 0.0.0.0
 }
 
 TEST(IsPrivateIpv4, RefusesTheUsersOwnNetworkAndNothingElse) {
