@@ -86,7 +86,7 @@ TEST(IsValidHostText, AcceptsNamesAndLiteralsOnly) {
     for (int i = 0; i < 64; ++i) {
         longName += "abc.";
     }
-    EXPECT_FALSE(IsValidHostName(longName + "com")); // 259 bytes
+    EXPECT_FALSE(IsValidHostName(longName + "com"));    // 259 bytes
     EXPECT_TRUE(IsValidHostName(std::string(80, '0'))); // a literal the resolver reads as 0.0.0.0
 }
 
