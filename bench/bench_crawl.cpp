@@ -170,6 +170,7 @@ void BM_CrawlGeneratedWeb(benchmark::State& state) {
         }
         HarvestEngine engine(std::move(services));
         engine.options().chkSecureWeb = secureWeb;
+        engine.options().allowPrivateAddresses = true; // the fixture web is on loopback
         engine.SetTickInterval(10);
         engine.SetTimeouts(10, 1000);
         engine.options().cmbLastSearch = 1;

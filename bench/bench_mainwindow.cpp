@@ -90,6 +90,7 @@ CrawlFigures Crawl(bool withWindow) {
         form->Load();
         form->show();
     }
+    engine.options().allowPrivateAddresses = true; // the fixture web is on loopback
     engine.options().chkAudioEmail = false;
     engine.options().chkAudioFinished = false;
     engine.cmdAdd_Click("plumbers");

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -24,6 +25,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     (void)tarnwick::BaseHrefOf(text);
+    const std::vector<std::string> websites = tarnwick::PageLinkWebsites(text, base);
+    if (websites.size() > tarnwick::kMaxLinksPerPage) {
+        std::abort();
+    }
+    for (const std::string& website : websites) {
+        if (website.size() > tarnwick::kMaxLinkBytes) {
+            std::abort();
+        }
+    }
+    if (const auto end = tarnwick::FindHeadEnd(text); end && (end->head >= end->body || end->body > size)) {
+        std::abort();
+    }
     (void)tarnwick::ParseResponseHead(text);
     tarnwick::ChunkedDecoder decoder;
     std::string body;

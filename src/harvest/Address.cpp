@@ -31,9 +31,26 @@ HostPath SplitAddress(const std::string& strURL) {
     return result;
 }
 
+std::string EscapeRequestPath(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F) {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string BuildRequest(const std::string& host, const std::string& path) {
-    return "GET " + path + " HTTP/1.1\r\n" + "Host: " + host + "\r\n" + "Connection: close\r\n" +
-           "Accept: */*\r\n" + "\r\n";
+    return "GET " + EscapeRequestPath(path) + " HTTP/1.1\r\n" + "Host: " + host + "\r\n" +
+           "Connection: close\r\n" + "Accept: */*\r\n" + "\r\n";
 }
 
 // "Tarnwick" is the product token robots.txt groups are matched by, so the name stays that word

@@ -15,7 +15,12 @@ struct HostPath {
 // the host to connect to and the path to request.
 HostPath SplitAddress(const std::string& strURL);
 
-// The request bytes sent once a connection is established.
+// The path with every byte that cannot stand in a request line (control bytes, space, DEL and
+// every byte from 0x80) written as "%" and two hexadecimal digits; "%" itself stays.
+std::string EscapeRequestPath(const std::string& path);
+
+// The request bytes sent once a connection is established; the path is escaped, so nothing a
+// page wrote can end the request line or add a line of its own.
 std::string BuildRequest(const std::string& host, const std::string& path);
 
 // The name the crawler gives: "Tarnwick/<version> (+https://<website address>)".

@@ -4,7 +4,9 @@
 
 #include "harvest/Address.h"
 #include "harvest/AnsiBytes.h"
+#include "harvest/HostCheck.h"
 
+#include <QHostInfo>
 #include <QMetaObject>
 #include <QNetworkProxy>
 #include <QSslSocket>
@@ -69,10 +71,35 @@ std::int32_t ContentLengthOfHeader(std::string_view header) {
     return 0;
 }
 
-std::int32_t ClampedLength(std::int64_t length) {
-    return length < 0 ? 0
-                      : static_cast<std::int32_t>(
-                            std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
+// The address a host text names without asking a resolver: an IPv4 literal in any form the
+// system resolver reads ("127.1", "2130706433", "0x7f.1") or an IPv6 literal, brackets allowed.
+std::optional<QHostAddress> LiteralAddress(const QString& host) {
+    if (const std::optional<std::uint32_t> v4 = ParseIpv4Literal(host.toStdString())) {
+        return QHostAddress(*v4);
+    }
+    QString bare = host;
+    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']'))) {
+        bare = bare.mid(1, bare.size() - 2);
+    }
+    QHostAddress address;
+    if (address.setAddress(bare)) {
+        return address;
+    }
+    return std::nullopt;
+}
+
+// Inside the user's own network, or of a kind no public web server has.
+bool IsPrivateAddress(const QHostAddress& address) {
+    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+        return IsPrivateIpv4(address.toIPv4Address());
+    }
+    if (address.protocol() != QAbstractSocket::IPv6Protocol) {
+        return true;
+    }
+    const Q_IPV6ADDR bytes = address.toIPv6Address();
+    std::array<std::uint8_t, 16> v6{};
+    std::copy(std::begin(bytes.c), std::end(bytes.c), v6.begin());
+    return IsPrivateIpv6(v6);
 }
 
 } // namespace
@@ -96,6 +123,7 @@ Download::Download(const DownloadRoutes& routes, QObject* parent)
     connect(socket_.get(), &QSslSocket::readyRead, this, &Download::OnReadyRead);
     connect(socket_.get(), &QSslSocket::disconnected, this, &Download::OnDisconnected);
     connect(socket_.get(), &QSslSocket::errorOccurred, this, &Download::OnError);
+    connect(socket_.get(), &QSslSocket::sslErrors, this, &Download::OnSslErrors);
     connect(timer_.get(), &QTimer::timeout, this, &Download::OnTick);
 }
 
@@ -115,6 +143,10 @@ void Download::SetTickInterval(int milliseconds) {
     timer_->setInterval(tickMs_);
 }
 
+void Download::SetAllowPrivateAddresses(bool allow) {
+    allowPrivate_ = allow;
+}
+
 void Download::Start(const std::string& host, const std::string& path, bool secureWeb) {
     secureWeb_ = secureWeb;
     fallbackLeft_ = secureWeb;
@@ -129,11 +161,14 @@ void Download::Abort() {
     ++hop_;
     stage_ = Stage::Idle;
     timer_->stop();
+    if (lookupId_ >= 0) {
+        QHostInfo::abortHostLookup(lookupId_);
+        lookupId_ = -1;
+    }
     socket_->abort();
 }
 
-void Download::Connect() {
-    ++hop_;
+void Download::ResetResponse() {
     idleTicks_ = 0;
     std::string().swap(data_);
     std::string().swap(body_);
@@ -143,22 +178,111 @@ void Download::Connect() {
     headerScanFrom_ = 0;
     head_ = ResponseHead{};
     chunks_ = ChunkedDecoder{};
+    addresses_.clear();
+    addressIndex_ = 0;
+    tcpConnected_ = false;
+    certificatePresented_ = false;
+    if (lookupId_ >= 0) {
+        QHostInfo::abortHostLookup(lookupId_);
+        lookupId_ = -1;
+    }
+}
+
+// Every connection resolves its host first and checks each address it resolved to, so that a
+// page or a redirect cannot make the crawler reach into the user's own network under any name.
+void Download::Connect() {
+    ++hop_;
+    ResetResponse();
     stage_ = Stage::Idle;
     socket_->abort();
     stage_ = Stage::Connecting;
+    if (!IsValidHostText(url_.host)) {
+        Later(&Download::GiveUpUnreachable);
+        return;
+    }
     const EndpointResolver& resolve = url_.https ? routes_.secure : routes_.plain;
-    const std::uint16_t named = HostPort(url_.host);
+    // The classic crawl connects to port 80 only, whatever port a link names.
+    const std::uint16_t named = secureWeb_ ? HostPort(url_.host) : 0;
     const std::uint16_t port = named != 0 ? named : (url_.https ? 443 : 80);
-    const std::string name = HostName(url_.host);
+    std::string name = HostName(url_.host);
+    if (name.size() >= 2 && name.front() == '[') {
+        name = name.substr(1, name.size() - 2);
+    }
     const Endpoint endpoint = resolve ? resolve(name) : Endpoint{AnsiToQString(name), port};
+    port_ = endpoint.port;
+    peerName_ = AnsiToQString(name);
+    Lookup(endpoint.host);
+}
+
+// Answers from the event loop in every case: a literal at once, a name when the resolver has it.
+void Download::Lookup(const QString& host) {
+    const std::uint64_t hop = hop_;
+    if (const std::optional<QHostAddress> literal = LiteralAddress(host)) {
+        const QList<QHostAddress> addresses{*literal};
+        QMetaObject::invokeMethod(
+            this,
+            [this, hop, addresses] {
+                if (hop_ == hop) {
+                    Resolved(addresses);
+                }
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    lookupId_ = QHostInfo::lookupHost(host, this, [this, hop](const QHostInfo& info) {
+        if (hop_ != hop) {
+            return;
+        }
+        lookupId_ = -1;
+        if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+            LookupFailed();
+        } else {
+            Resolved(info.addresses());
+        }
+    });
+}
+
+void Download::Resolved(const QList<QHostAddress>& addresses) {
+    if (stage_ != Stage::Connecting) {
+        return;
+    }
+    if (!allowPrivate_ && std::any_of(addresses.begin(), addresses.end(), IsPrivateAddress)) {
+        GiveUpUnreachable(); // skipped at once, like a host that refuses
+        return;
+    }
+    addresses_ = addresses;
+    addressIndex_ = 0;
+    ConnectToCandidate();
+}
+
+// An unknown name: on the secure web it may still have an http answer; the classic crawl notices
+// nothing but the time-outs.
+void Download::LookupFailed() {
+    if (secureWeb_) {
+        ConnectFailed();
+    }
+}
+
+void Download::NextCandidate() {
+    ++addressIndex_;
+    stage_ = Stage::Idle;
+    socket_->abort();
+    stage_ = Stage::Connecting;
+    ConnectToCandidate();
+}
+
+void Download::ConnectToCandidate() {
+    tcpConnected_ = false;
+    const QHostAddress& address = addresses_.at(addressIndex_);
     if (url_.https) {
-        socket_->connectToHostEncrypted(endpoint.host, endpoint.port, AnsiToQString(name));
+        socket_->connectToHostEncrypted(address.toString(), port_, peerName_);
     } else {
-        socket_->connectToHost(endpoint.host, endpoint.port);
+        socket_->connectToHost(address, port_);
     }
 }
 
 void Download::OnConnected() {
+    tcpConnected_ = true;
     if (stage_ == Stage::Connecting && !url_.https) {
         SendRequest();
     }
@@ -191,7 +315,7 @@ void Download::OnReadyRead() {
 
 void Download::ReadPlain(const QByteArray& chunk) {
     data_.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
-    bytes_ += static_cast<std::int32_t>(chunk.size());
+    bytes_ += chunk.size();
     emit progress(bytes_, length_);
     if (!headerDone_) {
         const std::size_t end = data_.find("\r\n\r\n", headerScanFrom_);
@@ -199,7 +323,7 @@ void Download::ReadPlain(const QByteArray& chunk) {
             headerScanFrom_ = data_.size() >= 3 ? data_.size() - 3 : 0;
         } else {
             headerDone_ = true;
-            bytes_ -= static_cast<std::int32_t>(end + 4);
+            bytes_ -= static_cast<std::int64_t>(end + 4);
             length_ = ContentLengthOfHeader(std::string_view(data_).substr(0, end));
         }
     }
@@ -210,18 +334,17 @@ void Download::ReadPlain(const QByteArray& chunk) {
 
 void Download::ReadSecure(const QByteArray& chunk) {
     const std::string_view bytes(chunk.constData(), static_cast<std::size_t>(chunk.size()));
-    bytes_ += static_cast<std::int32_t>(std::min<std::size_t>(bytes.size(), kPageCap));
+    bytes_ += static_cast<std::int64_t>(bytes.size());
     if (headerDone_) {
         AppendBody(bytes);
     } else {
         data_.append(bytes);
-        const std::size_t end = data_.find("\r\n\r\n", headerScanFrom_);
-        if (end != std::string::npos) {
-            HeadArrived(end);
+        if (const std::optional<HeadEnd> end = FindHeadEnd(data_, headerScanFrom_)) {
+            HeadArrived(*end);
         } else if (data_.size() >= kHeadCap) {
-            Finish(Outcome::Page); // no header: nothing is a page body
+            Finish(Outcome::Failed); // a header that never ends is not a response
         } else {
-            headerScanFrom_ = data_.size() >= 3 ? data_.size() - 3 : 0;
+            headerScanFrom_ = HeadSearchResume(data_);
         }
     }
     if (stage_ == Stage::Receiving) {
@@ -229,19 +352,26 @@ void Download::ReadSecure(const QByteArray& chunk) {
     }
 }
 
-void Download::HeadArrived(std::size_t headEnd) {
+void Download::HeadArrived(const HeadEnd& end) {
     headerDone_ = true;
-    head_ = ParseResponseHead(std::string_view(data_).substr(0, headEnd));
-    const std::string rest = data_.substr(headEnd + 4);
+    head_ = ParseResponseHead(std::string_view(data_).substr(0, end.head));
+    const std::string rest = data_.substr(end.body);
     std::string().swap(data_);
-    bytes_ = static_cast<std::int32_t>(rest.size());
-    if (IsRedirectStatus(head_.status) && ResolveUrl(head_.location, url_)) {
-        stage_ = Stage::Idle;
-        socket_->abort();
-        Later(++redirects_ > kMaxRedirects ? &Download::GiveUpRedirects : &Download::FollowRedirect);
-        return;
+    bytes_ = static_cast<std::int64_t>(rest.size());
+    if (IsRedirectStatus(head_.status)) {
+        if (const std::optional<WebUrl> target = ResolveUrl(head_.location, url_)) {
+            stage_ = Stage::Idle;
+            socket_->abort();
+            if (url_.https && !target->https) {
+                // Following it would hand the page to whoever can rewrite plain traffic.
+                Later(&Download::GiveUpFailed);
+            } else {
+                Later(++redirects_ > kMaxRedirects ? &Download::GiveUpRedirects : &Download::FollowRedirect);
+            }
+            return;
+        }
     }
-    length_ = head_.chunked ? 0 : ClampedLength(head_.length);
+    length_ = head_.chunked ? 0 : std::max<std::int64_t>(head_.length, 0);
     AppendBody(rest);
 }
 
@@ -249,7 +379,7 @@ void Download::AppendBody(std::string_view bytes) {
     if (head_.chunked) {
         chunks_.Feed(bytes, body_, kPageCap);
         if (chunks_.Ended()) {
-            Finish(Outcome::Page);
+            Finish(chunks_.Failed() ? Outcome::Failed : Outcome::Page);
         }
         return;
     }
@@ -263,12 +393,24 @@ void Download::AppendBody(std::string_view bytes) {
     }
 }
 
+// On the secure web a response the server cut short is not a page: its header never ended, its
+// body stopped before the announced length, or its chunks before the last one.
+void Download::ClosedBySecureServer() {
+    const bool complete =
+        headerDone_ &&
+        (head_.chunked ? chunks_.Ended() && !chunks_.Failed()
+                       : head_.length < 0 || body_.size() >= static_cast<std::uint64_t>(head_.length));
+    Finish(complete ? Outcome::Page : Outcome::Failed);
+}
+
 void Download::OnDisconnected() {
     if (stage_ == Stage::Receiving || (stage_ == Stage::Connecting && !secureWeb_)) {
         if (secureWeb_ && socket_->bytesAvailable() > 0) {
             ReadSecure(socket_->readAll());
         }
-        if (stage_ == Stage::Receiving || stage_ == Stage::Connecting) {
+        if (stage_ == Stage::Receiving && secureWeb_) {
+            ClosedBySecureServer();
+        } else if (stage_ == Stage::Receiving || stage_ == Stage::Connecting) {
             Finish(Outcome::Page);
         }
     } else if (stage_ == Stage::Connecting) {
@@ -276,9 +418,13 @@ void Download::OnDisconnected() {
     }
 }
 
-// Plain downloads ignore socket errors; only the time-outs end them.
+// Plain downloads ignore socket errors, but for trying the host's next address; only the
+// time-outs end them.
 void Download::OnError() {
     if (!secureWeb_) {
+        if (stage_ == Stage::Connecting && !tcpConnected_ && addressIndex_ + 1 < addresses_.size()) {
+            Later(&Download::NextCandidate);
+        }
         return;
     }
     if (stage_ == Stage::Connecting) {
@@ -288,10 +434,22 @@ void Download::OnError() {
     }
 }
 
+void Download::OnSslErrors() {
+    certificatePresented_ = true;
+}
+
+// Another address of the host is tried when this one refused. Plain http is tried only when
+// https never got as far as a certificate: a certificate that fails its check is what someone
+// between the user and the server shows, and falling back would hand them the page.
 void Download::ConnectFailed() {
     stage_ = Stage::Idle;
     socket_->abort();
-    Later(url_.https && fallbackLeft_ ? &Download::Fallback : &Download::GiveUpUnreachable);
+    if (!tcpConnected_ && addressIndex_ + 1 < addresses_.size()) {
+        Later(&Download::NextCandidate);
+        return;
+    }
+    const bool fallback = url_.https && fallbackLeft_ && !certificatePresented_;
+    Later(fallback ? &Download::Fallback : &Download::GiveUpUnreachable);
 }
 
 // Steps that reconnect or end the download run from the event loop, never inside the socket's
@@ -330,6 +488,10 @@ void Download::GiveUpUnreachable() {
 
 void Download::GiveUpRedirects() {
     Finish(Outcome::TooManyRedirects);
+}
+
+void Download::GiveUpFailed() {
+    Finish(Outcome::Failed);
 }
 
 void Download::OnTick() {

@@ -7,6 +7,7 @@
 #include "harvest/Endpoint.h"
 #include "harvest/WebAddress.h"
 
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QSslCertificate>
@@ -30,10 +31,13 @@ class Download final : public QObject {
     Q_OBJECT
 public:
     enum class Outcome {
-        Page,            // the page is ready for TakePage
-        TimedOut,        // silent for the idle time-out or open for the total one
-        Unreachable,     // refused, unresolvable or no usable https, with nothing left to try
-        TooManyRedirects // the sixth redirect of one website
+        Page,             // the page is ready for TakePage
+        TimedOut,         // silent for the idle time-out or open for the total one
+        Unreachable,      // refused, unresolvable, not a valid host, an address inside the user's own
+                          // network, or an https certificate that failed, with nothing left to try
+        TooManyRedirects, // the sixth redirect of one website
+        Failed            // secure web: a broken response or a redirect from https to http; the
+                          // website ends unscanned, its host stays reachable
     };
     static constexpr int kMaxRedirects = 5;
     // A download stops being read here and is handled as if the server had closed: one endless
@@ -45,6 +49,9 @@ public:
 
     void SetTimeouts(std::int16_t idleTicks, std::int16_t totalTicks);
     void SetTickInterval(int milliseconds);
+    // Off (the default), no connection is made to loopback, private, link-local, shared or
+    // multicast addresses; on, intranets and test webs on loopback can be crawled.
+    void SetAllowPrivateAddresses(bool allow);
 
     // Ends whatever was going on and fetches host + path: over plain http exactly as asked, or,
     // with `secureWeb`, over https first with redirects followed.
@@ -64,24 +71,32 @@ signals:
     void requestSent();
     // Another connection of the same website begins: a fallback to http or a redirect.
     void hopStarted();
-    void progress(std::int32_t bytes, std::int32_t length);
+    void progress(std::int64_t bytes, std::int64_t length);
     void finished(tarnwick::Download::Outcome outcome);
 
 private:
     enum class Stage { Idle, Connecting, Receiving, Done };
 
     void Connect();
+    void ResetResponse();
+    void Lookup(const QString& host);
+    void Resolved(const QList<QHostAddress>& addresses);
+    void LookupFailed();
+    void ConnectToCandidate();
+    void NextCandidate();
     void OnConnected();
     void OnEncrypted();
     void OnReadyRead();
     void OnDisconnected();
     void OnError();
+    void OnSslErrors();
     void OnTick();
     void SendRequest();
     void ReadPlain(const QByteArray& chunk);
     void ReadSecure(const QByteArray& chunk);
-    void HeadArrived(std::size_t headEnd);
+    void HeadArrived(const HeadEnd& end);
     void AppendBody(std::string_view bytes);
+    void ClosedBySecureServer();
     void Finish(Outcome outcome);
     void ConnectFailed();
     void Later(void (Download::*step)());
@@ -89,6 +104,7 @@ private:
     void Fallback();
     void GiveUpUnreachable();
     void GiveUpRedirects();
+    void GiveUpFailed();
 
     DownloadRoutes routes_;
     std::unique_ptr<QSslSocket> socket_;
@@ -99,6 +115,7 @@ private:
     std::int16_t totalLimit_ = 30;
     std::int16_t idleTicks_ = 0;
     std::int16_t totalTicks_ = 0;
+    bool allowPrivate_ = false;
 
     Stage stage_ = Stage::Idle;
     std::uint64_t hop_ = 0; // raised by every connection and abort; deferred steps of older ones end
@@ -107,10 +124,18 @@ private:
     int redirects_ = 0;
     WebUrl url_;
 
+    int lookupId_ = -1;
+    QList<QHostAddress> addresses_; // every address the host resolved to, all of them allowed
+    qsizetype addressIndex_ = 0;    // the one being connected to
+    quint16 port_ = 80;
+    QString peerName_;                  // the certificate must name this host
+    bool tcpConnected_ = false;         // the address answered; a later failure is not its refusal
+    bool certificatePresented_ = false; // and failed: never fall back to http after that
+
     std::string data_; // plain: everything received; secure: the header while it is incomplete
     std::string body_; // secure: the decoded body
-    std::int32_t bytes_ = 0;
-    std::int32_t length_ = 0;
+    std::int64_t bytes_ = 0;
+    std::int64_t length_ = 0;
     bool headerDone_ = false;
     std::size_t headerScanFrom_ = 0;
     ResponseHead head_;

@@ -120,7 +120,7 @@ struct HarvestEngine::Impl {
             QObject::connect(download, &Download::hopStarted, &q, [this, i] { OnHop(i); });
             QObject::connect(
                 download, &Download::progress, &q,
-                [this, i](std::int32_t bytes, std::int32_t length) { OnProgress(i, bytes, length); });
+                [this, i](std::int64_t bytes, std::int64_t length) { OnProgress(i, bytes, length); });
             QObject::connect(download, &Download::finished, &q,
                              [this, i](Download::Outcome outcome) { OnFinished(i, outcome); });
             QObject::connect(slot.waitTimer.get(), &QTimer::timeout, &q, [this, i] { OnWaitOver(i); });
@@ -242,7 +242,7 @@ struct HarvestEngine::Impl {
                          download.host() + download.path());
     }
 
-    void OnProgress(int i, std::int32_t bytes, std::int32_t length) {
+    void OnProgress(int i, std::int64_t bytes, std::int64_t length) {
         Slot& slot = At(i);
         if (!harvesting || slot.phase != Phase::Fetching) {
             return;
@@ -272,6 +272,7 @@ struct HarvestEngine::Impl {
             timedOutHosts += slot.secureWeb ? HostName(slot.download->host()) : slot.host;
             break;
         case Download::Outcome::TooManyRedirects:
+        case Download::Outcome::Failed:
             break;
         }
         CloseSlot(slot);
@@ -596,6 +597,7 @@ struct HarvestEngine::Impl {
         slot.phase = Phase::Idle;
         slot.download->Abort();
         slot.phase = Phase::Fetching;
+        slot.download->SetAllowPrivateAddresses(options.allowPrivateAddresses);
         slot.download->Start(slot.host, slot.path, secureWeb);
         return Start::Started;
     }

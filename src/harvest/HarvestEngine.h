@@ -73,6 +73,9 @@ struct Options {
     int Combo1 = -1;           // 0 "Google Search", 1 "Yahoo Search"
     int Combo2 = -1;           // 0..5 "~100 Domains" .. "~10000 Domains"
     bool chkSecureWeb = false; // https first, redirects, every link of a page
+    // Settings key "allowPrivateAddresses": connections into the user's own network (loopback,
+    // private, link-local) are refused unless this is on, for an intranet harvest or a test web.
+    bool allowPrivateAddresses = false;
 };
 
 struct Statistics {

@@ -2,6 +2,7 @@
 #include "harvest/Links.h"
 
 #include "harvest/TextPasses.h"
+#include "harvest/WebLinks.h"
 
 #include <array>
 #include <string_view>
@@ -88,10 +89,33 @@ std::optional<std::string> LinkOfLine(const std::string& line) {
     const std::size_t end = t.find_first_of("'\">");
     const std::size_t keep = end != std::string::npos && end + 1 < t.size() ? end : t.size() - 2;
     std::string s = ReplaceAll(std::string_view(t).substr(0, keep), href, "");
-    if (ContainsAny(s, kExcludedFragments)) {
+    if (s.size() > kMaxLinkBytes || ContainsAny(s, kExcludedFragments)) {
         return std::nullopt;
     }
     return s;
+}
+
+std::vector<std::string> LinksOfPageFile(std::string_view pageFile, const std::string& pageDirectory) {
+    static const TextFinder href("href=", LetterCase::Ignore);
+    std::vector<std::string> addresses;
+    for (const std::string_view line : SplitLinesAt(pageFile, "\r")) {
+        if (href.Find(line) == std::string_view::npos) {
+            continue;
+        }
+        const std::optional<std::string> link = LinkOfLine(std::string(line));
+        if (!link) {
+            continue;
+        }
+        std::string address = NormaliseLink(*link, pageDirectory);
+        if (address.size() > kMaxLinkBytes) {
+            continue;
+        }
+        addresses.push_back(std::move(address));
+        if (addresses.size() == kMaxLinksPerPage) {
+            break;
+        }
+    }
+    return addresses;
 }
 
 } // namespace tarnwick

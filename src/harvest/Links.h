@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tarnwick {
 
@@ -15,7 +17,12 @@ std::string UrlDirectory(const std::string& address);
 std::string NormaliseLink(const std::string& link, const std::string& pageDirectory);
 
 // The text of the first link of a line, not yet normalised; nullopt when the line holds no
-// "href=" or the link is of a kind that is never followed.
+// "href=", the link is of a kind that is never followed or it is longer than kMaxLinkBytes.
 std::optional<std::string> LinkOfLine(const std::string& line);
+
+// The addresses the links of a page file name, in order: the first link of each line (a line
+// ending at CR LF or a lone CR), normalised against the page directory. Addresses longer than
+// kMaxLinkBytes are dropped and at most kMaxLinksPerPage are taken.
+std::vector<std::string> LinksOfPageFile(std::string_view pageFile, const std::string& pageDirectory);
 
 } // namespace tarnwick

@@ -112,6 +112,20 @@ std::string EscapeForRequest(std::string_view text) {
     return out;
 }
 
+// A Transfer-Encoding value is a comma-separated list of codings; "notchunked" is not one of them.
+bool ListsChunked(std::string_view value) {
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        const std::size_t comma = std::min(value.find(',', start), value.size());
+        const std::string_view coding = Trimmed(value.substr(start, comma - start));
+        if (coding.size() == 7 && StartsWithText(coding, "chunked", LetterCase::Ignore)) {
+            return true;
+        }
+        start = comma + 1;
+    }
+    return false;
+}
+
 std::string RemoveWhiteSpaceBreaks(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -241,7 +255,7 @@ ResponseHead ParseResponseHead(std::string_view head) {
         if (name.size() == 8 && StartsWithText(name, "location", LetterCase::Ignore)) {
             result.location = std::string(value);
         } else if (name.size() == 17 && StartsWithText(name, "transfer-encoding", LetterCase::Ignore)) {
-            result.chunked = ContainsText(value, "chunked", LetterCase::Ignore);
+            result.chunked = result.chunked || ListsChunked(value);
         } else if (name.size() == 14 && StartsWithText(name, "content-length", LetterCase::Ignore)) {
             const bool digits =
                 !value.empty() && value.size() <= 18 &&
@@ -250,6 +264,23 @@ ResponseHead ParseResponseHead(std::string_view head) {
         }
     }
     return result;
+}
+
+std::optional<HeadEnd> FindHeadEnd(std::string_view data, std::size_t from) {
+    for (std::size_t at = data.find('\n', from); at != std::string_view::npos; at = data.find('\n', at + 1)) {
+        if (at + 1 < data.size() && data[at + 1] == '\n') {
+            return HeadEnd{at + 1, at + 2};
+        }
+        if (at + 2 < data.size() && data[at + 1] == '\r' && data[at + 2] == '\n') {
+            return HeadEnd{at + 1, at + 3};
+        }
+    }
+    return std::nullopt;
+}
+
+std::size_t HeadSearchResume(std::string_view data) {
+    // A blank line is at most three bytes long and starts at an LF.
+    return data.size() >= 2 ? data.size() - 2 : 0;
 }
 
 bool IsRedirectStatus(int status) {
@@ -276,33 +307,48 @@ std::string HeaderValue(std::string_view head, std::string_view name) {
 
 void ChunkedDecoder::SizeLineDone() {
     state_ = left_ == 0 ? State::Ended : State::Data;
+    lineBytes_ = 0;
+}
+
+void ChunkedDecoder::SizeLineByte(char c) {
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+    if (digit >= 0) {
+        if (digits_ > 0 || digit > 0) {
+            if (digits_ == 15) {
+                state_ = State::Failed; // beyond any body the cap lets in
+                return;
+            }
+            ++digits_;
+        }
+        left_ = left_ * 16 + static_cast<std::uint64_t>(digit);
+        sawDigit_ = true;
+    } else if (sawDigit_ && (c == ';' || c == ' ' || c == '\t')) {
+        state_ = State::Extension;
+    } else if (sawDigit_ && c == '\r') {
+        state_ = State::SizeLf;
+    } else if (sawDigit_ && c == '\n') {
+        SizeLineDone();
+    } else {
+        state_ = State::Failed;
+    }
 }
 
 void ChunkedDecoder::Feed(std::string_view bytes, std::string& body, std::size_t cap) {
     std::size_t at = 0;
-    while (at < bytes.size() && state_ != State::Ended) {
+    while (at < bytes.size() && !Ended()) {
         const char c = bytes[at];
-        switch (state_) {
-        case State::Size: {
-            const int digit = c >= '0' && c <= '9'   ? c - '0'
-                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                     : -1;
-            if (digit >= 0 && digits_ < 15) {
-                left_ = left_ * 16 + static_cast<std::uint64_t>(digit);
-                ++digits_;
-            } else if (digits_ > 0 && (c == ';' || c == ' ' || c == '\t')) {
-                state_ = State::Extension;
-            } else if (digits_ > 0 && c == '\r') {
-                state_ = State::SizeLf;
-            } else if (digits_ > 0 && c == '\n') {
-                SizeLineDone();
-            } else {
-                state_ = State::Ended;
-            }
-            ++at;
+        if ((state_ == State::Size || state_ == State::Extension) && ++lineBytes_ > kMaxSizeLine) {
+            state_ = State::Failed;
             break;
         }
+        switch (state_) {
+        case State::Size:
+            SizeLineByte(c);
+            ++at;
+            break;
         case State::Extension:
             if (c == '\r') {
                 state_ = State::SizeLf;
@@ -315,7 +361,7 @@ void ChunkedDecoder::Feed(std::string_view bytes, std::string& body, std::size_t
             if (c == '\n') {
                 SizeLineDone();
             } else {
-                state_ = State::Ended;
+                state_ = State::Failed;
             }
             ++at;
             break;
@@ -340,12 +386,14 @@ void ChunkedDecoder::Feed(std::string_view bytes, std::string& body, std::size_t
             } else if (c == '\n') {
                 state_ = State::Size;
                 digits_ = 0;
+                sawDigit_ = false;
             } else {
-                state_ = State::Ended;
+                state_ = State::Failed;
             }
             ++at;
             break;
         case State::Ended:
+        case State::Failed:
             break;
         }
     }

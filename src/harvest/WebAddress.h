@@ -34,12 +34,24 @@ std::uint16_t HostPort(const std::string& host);
 struct ResponseHead {
     int status = 0;           // 0 when the status line is not "HTTP/x.y NNN"
     std::string location;     // the Location value, trimmed
-    bool chunked = false;     // Transfer-Encoding names chunked
+    bool chunked = false;     // a Transfer-Encoding line lists the coding "chunked"
     std::int64_t length = -1; // Content-Length, -1 when absent or not a number
 };
 
-// The header text before its blank line; field names compare without letter case.
+// The header text before its blank line; field names compare without letter case, lines end at
+// LF with or without CR before it.
 ResponseHead ParseResponseHead(std::string_view head);
+
+// Where a response header ends: `head` is the length of the header text, `body` where the body
+// starts. Servers end lines with CR LF or with a bare LF, so the blank line is either.
+struct HeadEnd {
+    std::size_t head = 0;
+    std::size_t body = 0;
+};
+// Searches `data` from `from`; nothing while the blank line has not arrived.
+std::optional<HeadEnd> FindHeadEnd(std::string_view data, std::size_t from = 0);
+// Where the next search may start once more bytes arrived, so that no byte is searched twice.
+std::size_t HeadSearchResume(std::string_view data);
 
 bool IsRedirectStatus(int status);
 
@@ -48,21 +60,30 @@ bool IsRedirectStatus(int status);
 std::string HeaderValue(std::string_view head, std::string_view name);
 
 // Decodes a chunked body as it arrives. A malformed chunk ends the body where it went wrong,
-// keeping what was decoded before it.
+// keeping what was decoded before it, and marks it failed.
 class ChunkedDecoder final {
 public:
+    // A chunk-size line, extensions included, longer than this is not read on.
+    static constexpr std::size_t kMaxSizeLine = 4096;
+
     // Decodes what it can of `bytes`, appending to `body` up to `cap` bytes in all; later input
     // is ignored once the body is complete, has failed or is full.
     void Feed(std::string_view bytes, std::string& body, std::size_t cap);
-    bool Ended() const { return state_ == State::Ended; }
+    // Nothing more is read: the last chunk arrived, the body is full or it failed.
+    bool Ended() const { return state_ == State::Ended || state_ == State::Failed; }
+    // The body broke off in a malformed chunk or an overlong chunk-size line.
+    bool Failed() const { return state_ == State::Failed; }
 
 private:
-    enum class State { Size, Extension, SizeLf, Data, DataCr, DataLf, Ended };
+    enum class State { Size, Extension, SizeLf, Data, DataCr, DataLf, Ended, Failed };
     void SizeLineDone();
+    void SizeLineByte(char c);
 
     State state_ = State::Size;
     std::uint64_t left_ = 0;
-    int digits_ = 0;
+    int digits_ = 0;        // significant digits: leading zeros do not count
+    bool sawDigit_ = false; // a zero counts as a size although it is not significant
+    std::size_t lineBytes_ = 0;
 };
 
 } // namespace tarnwick

@@ -106,16 +106,20 @@ std::vector<std::string> HrefValuesOfLine(std::string_view line) {
 
 std::optional<std::string> BaseHrefOf(std::string_view page) {
     static const TextFinder base("<base", LetterCase::Ignore);
-    for (std::size_t at = base.Find(page); at != std::string_view::npos; at = base.Find(page, at + 1)) {
+    std::size_t from = 0;
+    for (std::size_t at = base.Find(page); at != std::string_view::npos; at = base.Find(page, from)) {
         const std::size_t after = at + base.size();
+        from = after;
         if (after < page.size() && !IsWhite(page[after])) {
             continue;
         }
+        // The search goes on after this tag's ">", so no byte of the page is read twice.
         const std::size_t close = std::min(page.find('>', after), page.size());
         std::vector<std::string> values = HrefValues(page.substr(after, close - after), true);
         if (!values.empty()) {
             return std::move(values.front());
         }
+        from = close;
     }
     return std::nullopt;
 }
@@ -135,11 +139,35 @@ bool IsExcludedFileType(std::string_view path) {
 }
 
 std::optional<std::string> LinkWebsite(std::string_view href, const WebUrl& base) {
+    if (href.size() > kMaxLinkBytes) {
+        return std::nullopt;
+    }
     const std::optional<WebUrl> url = ResolveUrl(href, base);
-    if (!url || IsExcludedFileType(url->path)) {
+    if (!url || IsExcludedFileType(url->path) || url->host.size() + url->path.size() > kMaxLinkBytes) {
         return std::nullopt;
     }
     return url->host + url->path;
+}
+
+std::vector<std::string> PageLinkWebsites(std::string_view page, const WebUrl& responseUrl) {
+    WebUrl base = responseUrl;
+    if (const std::optional<std::string> baseHref = BaseHrefOf(page)) {
+        if (std::optional<WebUrl> declared = ResolveUrl(*baseHref, responseUrl)) {
+            base = std::move(*declared);
+        }
+    }
+    std::vector<std::string> websites;
+    for (const std::string_view line : SplitAllLines(page)) {
+        for (const std::string& href : HrefValuesOfLine(line)) {
+            if (std::optional<std::string> website = LinkWebsite(href, base)) {
+                websites.push_back(std::move(*website));
+                if (websites.size() == kMaxLinksPerPage) {
+                    return websites;
+                }
+            }
+        }
+    }
+    return websites;
 }
 
 void FetchedWebsites::Add(std::string_view website) {

@@ -33,9 +33,19 @@ std::optional<std::string> BaseHrefOf(std::string_view page);
 // script or PDF file; the query does not count.
 bool IsExcludedFileType(std::string_view path);
 
+// What one page may add to the queue: a page is a stranger's input, and a page of nothing but
+// links must not flood the queue or the memory.
+constexpr std::size_t kMaxLinksPerPage = 10'000;
+constexpr std::size_t kMaxLinkBytes = 8 * 1024;
+
 // The website text (host and path with query, no scheme) a link of a page at `base` names, or
-// nothing when it is never followed: other schemes, only a fragment, an excluded file type.
+// nothing when it is never followed: other schemes, only a fragment, an excluded file type, a
+// link or website longer than kMaxLinkBytes.
 std::optional<std::string> LinkWebsite(std::string_view href, const WebUrl& base);
+
+// Every website the links of a page name, in order, resolved against the page's <base> or else
+// `responseUrl`, at most kMaxLinksPerPage of them. Already-fetched ones are the caller's to drop.
+std::vector<std::string> PageLinkWebsites(std::string_view page, const WebUrl& responseUrl);
 
 // The websites fetched in one run, host compared without letter case. Each costs a 64-bit
 // fingerprint in a set and in the order of arrival; past `capacity` the oldest are forgotten.

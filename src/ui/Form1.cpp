@@ -589,6 +589,8 @@ void Form1::LoadSettings() {
     options.chkAddFax = chkAddFax_->isChecked();
     options.chkNonUS = chkNonUS_->isChecked();
     options.chkSecureWeb = chkSecureWeb_->isChecked();
+    // No control: an intranet harvest or a test web on loopback is set up in the store by hand.
+    options.allowPrivateAddresses = ReadNumber(settings_, "allowPrivateAddresses", 0, 0, 1) == 1;
     options.chkAudioEmail = chkAudioEmail_->isChecked();
     options.chkAudioNext = chkAudioNext_->isChecked();
     options.chkAudioFinished = chkAudioFinished_->isChecked();

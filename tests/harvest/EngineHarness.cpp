@@ -56,6 +56,7 @@ EngineHarness::EngineHarness(bool secureWeb, bool trustTestAuthority)
     }
     engine_ = std::make_unique<HarvestEngine>(std::move(services));
     engine_->options().chkSecureWeb = secureWeb;
+    engine_->options().allowPrivateAddresses = true; // the fixture web is on loopback
     engine_->SetListBuilder(&launcher);
     engine_->SetTickInterval(10);
     engine_->SetTimeouts(50, 200);

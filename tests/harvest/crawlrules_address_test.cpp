@@ -47,6 +47,28 @@ TEST(BuildRequest, IsExactlyTheFiveLines) {
     EXPECT_EQ(BuildRequest("", "/"), "GET / HTTP/1.1\r\nHost: \r\nConnection: close\r\nAccept: */*\r\n\r\n");
 }
 
+TEST(BuildRequest, EscapesEveryByteThatCouldBreakTheRequestLine) {
+    const struct {
+        std::string path;
+        std::string sent;
+    } cases[] = {
+        // A page line split only at CR keeps its LF inside the link.
+        {"/x\nSET pwned 1\nQUIT\n", "/x%0ASET%20pwned%201%0AQUIT%0A"},
+        {"/a b\r\nHost: evil", "/a%20b%0D%0AHost:%20evil"},
+        {std::string("/\0\t\x1F\x7F", 5), "/%00%09%1F%7F"},
+        {"/caf\xE9/\x80\xFF", "/caf%E9/%80%FF"},
+        // What is already escaped, and every other printable byte, stays as written.
+        {"/p%20q?x=1&y=\"z\"#f", "/p%20q?x=1&y=\"z\"#f"},
+        {"/~user/{a}|[b]^`", "/~user/{a}|[b]^`"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EscapeRequestPath(c.path), c.sent) << c.path;
+        const std::string request = BuildRequest("a.com", c.path);
+        EXPECT_EQ(request,
+                  "GET " + c.sent + " HTTP/1.1\r\nHost: a.com\r\nConnection: close\r\nAccept: */*\r\n\r\n");
+    }
+}
+
 TEST(StripHeader, RemovesTheHeaderEverywhere) {
     const struct {
         std::string page;

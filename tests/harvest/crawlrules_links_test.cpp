@@ -1,5 +1,6 @@
 // Page directories, link normalisation and the link of a line.
 #include "harvest/Links.h"
+#include "harvest/WebLinks.h"
 
 #include <gtest/gtest.h>
 
@@ -137,6 +138,31 @@ TEST(LinkOfLine, ExcludedFragmentsAreNeverFollowed) {
     const auto link = LinkOfLine(R"(<a href="page.html">logo.gif</a>)");
     ASSERT_TRUE(link.has_value());
     EXPECT_EQ(*link, "page.html");
+}
+
+} // namespace
+} // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+TEST(LinksOfPageFile, FirstLinkOfEachReaderLineBoundedInLengthAndCount) {
+    std::string page = "<a href=\"a.html\">A</a><a href=\"skipped.html\">\r\n"
+                       "<a href=\"/" +
+                       std::string(9000, 'l') +
+                       "\">long</a>\r"
+                       "<a href=\"b.html\">B</a>\n<a href=\"lf-kept-in-line.html\">\r\n";
+    EXPECT_EQ(LinksOfPageFile(page, "site.com/dir/"),
+              (std::vector<std::string>{"site.com/dir/a.html", "site.com/dir/b.html"}));
+
+    std::string many;
+    for (int i = 0; i < 12000; ++i) {
+        many += "<a href=\"p" + std::to_string(i) + ".html\">\r\n";
+    }
+    const std::vector<std::string> links = LinksOfPageFile(many, "site.com/");
+    ASSERT_EQ(links.size(), kMaxLinksPerPage);
+    EXPECT_EQ(links.back(), "site.com/p9999.html");
+    EXPECT_EQ(LinkOfLine("<a href=\"" + std::string(kMaxLinkBytes + 1, 'x') + "\">"), std::nullopt);
 }
 
 } // namespace

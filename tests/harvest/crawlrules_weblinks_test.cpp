@@ -81,6 +81,99 @@ TEST(WebLinksHrefs, FindsTheBaseHref) {
     EXPECT_EQ(BaseHrefOf("<p>no base</p>"), std::nullopt);
 }
 
+TEST(WebLinksHrefs, EachBaseTagIsReadOnceUpToItsClose) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases{
+        {"<base target=_self><base href=/second/>", "/second/"},
+        {"<base <base href=inner>", "inner"},
+        {"<base target=x>" + std::string(1000, 'y') + "<base href=late>", "late"},
+        {"<base target=_self", std::nullopt},
+        {"<base>href=outside", std::nullopt},
+        {"<base\thref='tab'>", "tab"},
+    };
+    for (const auto& [page, expected] : cases) {
+        EXPECT_EQ(BaseHrefOf(page), expected) << page;
+    }
+}
+
+TEST(WebLinksBounds, LongLinksAreDroppedAndAPageGivesAtMostTenThousand) {
+    const WebUrl base{true, "example.com", "/dir/"};
+    const std::string fits = "/" + std::string(kMaxLinkBytes - std::string("example.com/").size(), 'a');
+    EXPECT_EQ(LinkWebsite(fits, base), std::optional<std::string>("example.com" + fits));
+    EXPECT_EQ(LinkWebsite(fits + "a", base), std::nullopt);
+    EXPECT_EQ(LinkWebsite("/" + std::string(20000, 'b'), base), std::nullopt);
+
+    std::string page =
+        "<base href=\"https://cdn.example.org/\">\n<a href=\"/" + std::string(9000, 'c') + "\">\n";
+    for (int i = 0; i < 12000; ++i) {
+        page += "<a href=\"p" + std::to_string(i) + "\">" + (i % 3 == 0 ? "\n" : "");
+    }
+    const std::vector<std::string> websites = PageLinkWebsites(page, base);
+    ASSERT_EQ(websites.size(), kMaxLinksPerPage);
+    // The base's own href is a link as well; the one over 8 KiB is not.
+    EXPECT_EQ(websites[0], "cdn.example.org/");
+    EXPECT_EQ(websites[1], "cdn.example.org/p0");
+    EXPECT_EQ(websites.back(), "cdn.example.org/p9998");
+}
+
+TEST(WebAddressHead, FindsTheBlankLineAfterCrLfOrBareLfLines) {
+    const struct {
+        std::string data;
+        std::optional<std::string> head; // the header text
+        std::string body;
+    } cases[] = {
+        {"HTTP/1.1 200 OK\r\nA: b\r\n\r\nbody", "HTTP/1.1 200 OK\r\nA: b\r\n", "body"},
+        {"HTTP/1.1 200 OK\nA: b\n\nbody", "HTTP/1.1 200 OK\nA: b\n", "body"},
+        {"HTTP/1.1 200 OK\r\nA: b\n\r\nbody", "HTTP/1.1 200 OK\r\nA: b\n", "body"},
+        {"HTTP/1.1 200 OK\nA: b\r\n\nbody\n\n", "HTTP/1.1 200 OK\nA: b\r\n", "body\n\n"},
+        {"HTTP/1.1 200 OK\r\nA: b\r\n", std::nullopt, ""},
+        {"HTTP/1.1 200 OK\r\nA: b\r\n\r", std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        const std::optional<HeadEnd> end = FindHeadEnd(c.data);
+        ASSERT_EQ(end.has_value(), c.head.has_value()) << c.data;
+        if (end) {
+            EXPECT_EQ(c.data.substr(0, end->head), *c.head) << c.data;
+            EXPECT_EQ(c.data.substr(end->body), c.body) << c.data;
+        }
+    }
+    // Arriving in pieces: the search resumes where a blank line could still begin.
+    const std::string whole = "HTTP/1.1 200 OK\nA: b\n\nbody";
+    std::string data;
+    std::size_t from = 0;
+    std::optional<HeadEnd> end;
+    for (const char c : whole) {
+        data += c;
+        end = FindHeadEnd(data, from);
+        if (end) {
+            break;
+        }
+        from = HeadSearchResume(data);
+    }
+    ASSERT_TRUE(end.has_value());
+    EXPECT_EQ(end->body, whole.size() - 4);
+
+    const ResponseHead bareLf = ParseResponseHead("HTTP/1.1 301 Moved\nLocation: /x\nContent-Length: 3");
+    EXPECT_EQ(bareLf.status, 301);
+    EXPECT_EQ(bareLf.location, "/x");
+    EXPECT_EQ(bareLf.length, 3);
+}
+
+TEST(WebAddressHead, ChunkedOnlyWhenACodingIsExactlyChunked) {
+    const std::vector<std::pair<std::string, bool>> cases{
+        {"Transfer-Encoding: chunked", true},
+        {"Transfer-Encoding: gzip , CHUNKED", true},
+        {"Transfer-Encoding: notchunked", false},
+        {"Transfer-Encoding: chunkedx", false},
+        {"Transfer-Encoding: identity", false},
+        {"Transfer-Encoding: chunked\r\nTransfer-Encoding: identity", true},
+        {"Transfer-Encoding: identity\r\nTransfer-Encoding: chunked", true},
+        {"X-Transfer-Encoding: chunked", false},
+    };
+    for (const auto& [lines, chunked] : cases) {
+        EXPECT_EQ(ParseResponseHead("HTTP/1.1 200 OK\r\n" + lines).chunked, chunked) << lines;
+    }
+}
+
 TEST(WebLinksLines, ALoneLfEndsALineLikeCrLfAndCr) {
     EXPECT_EQ(SplitAllLines("a\nb\r\nc\rd\n\ne"),
               (std::vector<std::string_view>{"a", "b", "c", "d", "", "e"}));
@@ -144,6 +237,7 @@ struct ChunkCase {
     std::vector<std::string> pieces; // fed one after the other
     std::string body;
     bool ended;
+    bool failed = false;
 };
 
 TEST(WebAddressChunked, DecodesWhateverWayTheBytesArrive) {
@@ -152,10 +246,26 @@ TEST(WebAddressChunked, DecodesWhateverWayTheBytesArrive) {
         {"byte by byte", {"3", "\r", "\n", "a", "b", "c", "\r", "\n", "0", "\r\n"}, "abc", true},
         {"extension and upper hex", {"A;x=y\r\n0123456789\r\n0\r\n"}, "0123456789", true},
         {"lf only", {"2\nok\n0\n"}, "ok", true},
-        {"malformed size keeps what came before", {"2\r\nok\r\nzz\r\nlost\r\n"}, "ok", true},
-        {"missing line end after data", {"2\r\nokX\r\n"}, "ok", true},
-        {"oversized size line", {"1234567890123456\r\n"}, "", true},
+        {"malformed size keeps what came before", {"2\r\nok\r\nzz\r\nlost\r\n"}, "ok", true, true},
+        {"missing line end after data", {"2\r\nokX\r\n"}, "ok", true, true},
+        {"oversized size line", {"1234567890123456\r\n"}, "", true, true},
         {"unfinished", {"4\r\nab"}, "ab", false},
+        {"leading zeros", {"0000000000000000000005\r\nhello\r\n00000000000000000000\r\n"}, "hello", true},
+        {"leading zeros byte by byte", {"0", "0", "3", "\r\nabc\r\n", "0", "0", "\r\n"}, "abc", true},
+        {"size line at the limit",
+         {"3;" + std::string(ChunkedDecoder::kMaxSizeLine - 4, 'x') + "\r\nabc\r\n0\r\n"},
+         "abc",
+         true},
+        {"size line past the limit",
+         {"3;" + std::string(ChunkedDecoder::kMaxSizeLine - 2, 'x') + "\r\nabc\r\n0\r\n"},
+         "",
+         true,
+         true},
+        {"endless extension in pieces",
+         {"3;", std::string(3000, 'x'), std::string(3000, 'x')},
+         "",
+         true,
+         true},
     };
     for (const ChunkCase& c : cases) {
         ChunkedDecoder decoder;
@@ -165,6 +275,7 @@ TEST(WebAddressChunked, DecodesWhateverWayTheBytesArrive) {
         }
         EXPECT_EQ(body, c.body) << c.name;
         EXPECT_EQ(decoder.Ended(), c.ended) << c.name;
+        EXPECT_EQ(decoder.Failed(), c.failed) << c.name;
     }
 }
 

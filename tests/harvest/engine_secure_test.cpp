@@ -102,12 +102,50 @@ TEST_P(EngineSecureFallback, FetchesTheSameWebsiteOverHttpOnce) {
     EXPECT_EQ(h.engine().TimedOutHosts(), "");
 }
 
+INSTANTIATE_TEST_SUITE_P(Cases, EngineSecureFallback,
+                         testing::Values(FallbackCase{"HttpsRefused", "refused.example.com", true, true}),
+                         [](const testing::TestParamInfo<FallbackCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// A certificate that fails its check is what someone between the user and the server shows;
+// plain http would hand them the page, so the website is skipped like a refused host.
+class EngineSecureNoDowngrade : public testing::TestWithParam<FallbackCase> {};
+
+TEST_P(EngineSecureNoDowngrade, SkipsTheHostWithoutTryingHttp) {
+    const FallbackCase& c = GetParam();
+    EngineHarness h(true, c.trustTestAuthority);
+    h.web.SetPage(c.host, "/", kFax);
+    HarvestOne(h, c.host + "/");
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.engine().TimedOutHosts() == c.host; }));
+    EngineHarness::Pump(100);
+    EXPECT_EQ(h.web.RequestCount(), 0u);
+    EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 0);
+    EXPECT_TRUE(h.StoredFaxes().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    Cases, EngineSecureFallback,
-    testing::Values(FallbackCase{"HttpsRefused", "refused.example.com", true, true},
-                    FallbackCase{"NameNotInCertificate", "mismatch.invalid-name.net", false, true},
+    Cases, EngineSecureNoDowngrade,
+    testing::Values(FallbackCase{"NameNotInCertificate", "mismatch.invalid-name.net", false, true},
                     FallbackCase{"UntrustedAuthority", "shop.example.com", false, false}),
     [](const testing::TestParamInfo<FallbackCase>& info) { return std::string(info.param.name); });
+
+TEST(EngineSecure, ARedirectFromHttpsToHttpEndsTheWebsiteUnscanned) {
+    EngineHarness h(true);
+    h.web.SetResponse("shop.example.com", "/", Redirect(302, "http://shop.example.com/plain"));
+    h.web.SetPage("shop.example.com", "/plain", kFax);
+    h.web.SetPage("after.example.com", "/", "after");
+    HarvestOne(h, "shop.example.com/");
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.web.RequestCount() == 1u; }));
+    EngineHarness::Pump(200);
+    EXPECT_FALSE(h.web.WasRequested("shop.example.com", "/plain"));
+    EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 0);
+    EXPECT_EQ(h.engine().TimedOutHosts(), "");
+
+    // The slot goes on with the next website.
+    h.Queue({"after.example.com/"});
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.engine().Stats().sessionSitesScanned == 1; }));
+}
 
 TEST(EngineSecure, AnHttpRedirectToHttpsIsFollowedBySameSlot) {
     EngineHarness h(true);

@@ -77,6 +77,7 @@ BuilderHarness::BuilderHarness(QList<QSslCertificate> trustedAuthorities) {
     launcher = std::make_unique<FakeLauncher>(*engine);
     engine->SetListBuilder(launcher.get());
     engine->LoadRunState();
+    engine->options().allowPrivateAddresses = true; // the fixture web is on loopback
     // Ticks of 10 ms, and time-outs long enough that a loopback download on a busy machine never
     // times out: a timed-out host would be skipped for the rest of the test. Set after the load,
     // which puts the window's own 10 and 30 ticks in place.

@@ -34,6 +34,7 @@ protected:
         launcher = std::make_unique<tarnwick::testing::FakeLauncher>(*engine);
         engine->SetListBuilder(launcher.get());
         form = std::make_unique<Form1>(*engine, settings, TestBranding());
+        settings.Write("allowPrivateAddresses", "1"); // the fixture web is on loopback
         form->Load();
         form->show();
     }

@@ -145,6 +145,7 @@ protected:
         ASSERT_TRUE(database.EnsureExists());
         engine.SetListBuilder(&launcher);
         engine.LoadRunState();
+        engine.options().allowPrivateAddresses = true; // downloads go to loopback
         engine.options().Combo1 = 0;
         engine.options().Combo2 = 0;
     }
