@@ -9,10 +9,10 @@ add_library(tarnwick_crawlrules STATIC
     ${CMAKE_CURRENT_LIST_DIR}/FaxNumbers.h
     ${CMAKE_CURRENT_LIST_DIR}/GzipBody.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GzipBody.h
-    ${CMAKE_CURRENT_LIST_DIR}/HostSchedule.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/HostSchedule.h
     ${CMAKE_CURRENT_LIST_DIR}/HostCheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HostCheck.h
+    ${CMAKE_CURRENT_LIST_DIR}/HostSchedule.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HostSchedule.h
     ${CMAKE_CURRENT_LIST_DIR}/Links.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Links.h
     ${CMAKE_CURRENT_LIST_DIR}/RobotsTxt.cpp

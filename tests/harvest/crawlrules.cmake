@@ -3,8 +3,8 @@ add_executable(crawlrules_tests
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_address_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_fax_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_gzip_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/crawlrules_hostschedule_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_hostcheck_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/crawlrules_hostschedule_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_links_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_politerequest_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/crawlrules_robots_test.cpp
