@@ -12,14 +12,14 @@ namespace tarnwick {
 // One element of the rendered page, as the browser reports it. The browser reports every link,
 // button and input, and every element carrying an id or a class.
 struct PageElement {
-    std::string tag;       // lower case: "a", "button", "input", "form", "div"…
+    std::string tag; // lower case: "a", "button", "input", "form", "div"…
     std::string id;
     std::string className; // the class attribute, tokens separated by spaces
     std::string rel;
     std::string ariaLabel;
-    std::string label;     // the text of a link or button, the value of an input
-    std::string type;      // of an input or button, lower case
-    bool inForm = false;   // a descendant of a form
+    std::string label;   // the text of a link or button, the value of an input
+    std::string type;    // of an input or button, lower case
+    bool inForm = false; // a descendant of a form
 };
 
 // The index of the control that opens the next result page, or nothing on the last page. In order

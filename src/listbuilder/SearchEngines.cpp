@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <stdexcept>
 
 namespace tarnwick {
 
@@ -23,13 +25,30 @@ struct EngineFacts {
 
 // The one table of the engines: change an engine's address or its own domains here.
 constexpr std::array<EngineFacts, 4> kEngines = {{
-    {SearchEngine::Google, "Google Search", "www.google.com", "https://www.google.com/search?q=", "&hl=en&filter=0",
-     {"google.*", "googleusercontent.com", "gstatic.com", "youtube.com", "googleadservices.com", "doubleclick.net"}},
-    {SearchEngine::Yahoo, "Yahoo Search", "search.yahoo.com", "https://search.yahoo.com/search?p=", "",
+    {SearchEngine::Google,
+     "Google Search",
+     "www.google.com",
+     "https://www.google.com/search?q=",
+     "&hl=en&filter=0",
+     {"google.*", "googleusercontent.com", "gstatic.com", "youtube.com", "googleadservices.com",
+      "doubleclick.net"}},
+    {SearchEngine::Yahoo,
+     "Yahoo Search",
+     "search.yahoo.com",
+     "https://search.yahoo.com/search?p=",
+     "",
      {"yahoo.com", "yahoo.net", "yimg.com", "aol.com"}},
-    {SearchEngine::Bing, "Bing Search", "www.bing.com", "https://www.bing.com/search?q=", "",
+    {SearchEngine::Bing,
+     "Bing Search",
+     "www.bing.com",
+     "https://www.bing.com/search?q=",
+     "",
      {"bing.com", "bing.net", "microsoft.com", "msn.com", "live.com"}},
-    {SearchEngine::DuckDuckGo, "DuckDuckGo Search", "html.duckduckgo.com", "https://html.duckduckgo.com/html/?q=", "",
+    {SearchEngine::DuckDuckGo,
+     "DuckDuckGo Search",
+     "html.duckduckgo.com",
+     "https://html.duckduckgo.com/html/?q=",
+     "",
      {"duckduckgo.com"}},
 }};
 
@@ -112,7 +131,8 @@ std::string_view PathAndQuery(std::string_view link) {
     const std::string_view authority = Authority(link);
     if (authority.empty())
         return {};
-    std::string_view rest = link.substr(static_cast<std::size_t>(authority.data() - link.data()) + authority.size());
+    std::string_view rest =
+        link.substr(static_cast<std::size_t>(authority.data() - link.data()) + authority.size());
     if (const std::size_t hash = rest.find('#'); hash != std::string_view::npos)
         rest = rest.substr(0, hash);
     return rest;
@@ -239,7 +259,8 @@ std::string PercentDecode(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+            HexValue(text[i + 2]) >= 0) {
             out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
             i += 2;
         } else {
@@ -326,6 +347,29 @@ std::string ResultDomain(SearchEngine engine, const std::string& link) {
     if (domain.empty() || IsEngineOwned(engine, domain))
         return {};
     return domain;
+}
+
+int PauseMilliseconds(const std::string& searchPause, double uniform) {
+    constexpr double kDefaultSeconds = 8;
+    constexpr double kLongestSeconds = 3600;
+    double seconds = kDefaultSeconds;
+    try {
+        std::size_t used = 0;
+        seconds = std::stod(searchPause, &used);
+        if (used != searchPause.size() || !std::isfinite(seconds))
+            seconds = kDefaultSeconds;
+    } catch (const std::exception&) {
+        seconds = kDefaultSeconds;
+    }
+    if (seconds <= 0)
+        return 0;
+    seconds = std::min(seconds, kLongestSeconds);
+    const double factor = 0.5 + std::clamp(uniform, 0.0, 1.0);
+    return static_cast<int>(std::lround(seconds * factor * 1000));
+}
+
+int PauseSecondsShown(int milliseconds) {
+    return (milliseconds + 999) / 1000;
 }
 
 bool NeedsUser(SearchEngine engine, const PageSigns& page) {

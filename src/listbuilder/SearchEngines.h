@@ -42,11 +42,18 @@ std::string ResultDomain(SearchEngine engine, const std::string& link);
 // A page is a result page of the engine only when none of this holds; otherwise it is a consent,
 // "unusual traffic" or challenge page that needs the user.
 struct PageSigns {
-    std::string location;       // the address shown
-    int httpStatus = 0;         // 0 when unknown
+    std::string location;        // the address shown
+    int httpStatus = 0;          // 0 when unknown
     bool holdsChallenge = false; // see HoldsChallenge (PageControls.h)
 };
 bool NeedsUser(SearchEngine engine, const PageSigns& page);
+
+// The pause before the next result page, in milliseconds: the "searchPause" setting (seconds,
+// "8" when missing or not a number, at most an hour) times a factor between 0.5 and 1.5 drawn from
+// `uniform` in [0, 1]; "0" or less gives no pause.
+int PauseMilliseconds(const std::string& searchPause, double uniform);
+// Whole seconds shown for a pause, rounded up.
+int PauseSecondsShown(int milliseconds);
 
 // Percent-decodes once; a "%" not followed by two hex digits stays as it is.
 std::string PercentDecode(std::string_view text);

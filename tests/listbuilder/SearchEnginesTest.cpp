@@ -1,8 +1,9 @@
 // Today's engines with the secure-web option: query encoding, first pages, link unwrapping,
 // registrable domains, engine-owned domains, pages for the user and next-page controls.
+#include "listbuilder/SearchEngines.h"
+
 #include "listbuilder/PageControls.h"
 #include "listbuilder/PublicSuffix.h"
-#include "listbuilder/SearchEngines.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +30,8 @@ TEST(SecureEngines, TermsAreEncodedAsTheAddressBarDoes) {
         {"dental labs", true, "dental+labs+fax"},
         {"dental labs", false, "dental+labs"},
         {"a&b=c#d%e+f", false, "a%26b%3Dc%23d%25e%2Bf"},
-        {"caf\xE9", false, "caf%C3%A9"},          // Windows-1252 e acute as UTF-8
-        {"\x80 5", false, "%E2%82%AC+5"},          // the euro sign of the code page
+        {"caf\xE9", false, "caf%C3%A9"},             // Windows-1252 e acute as UTF-8
+        {"\x80 5", false, "%E2%82%AC+5"},            // the euro sign of the code page
         {"keep-._*~/?", false, "keep-._*%7E%2F%3F"}, // only the form-safe marks stay bare
         {"", true, "+fax"},
     };
@@ -61,25 +62,30 @@ TEST(SecureEngines, WrappedLinksAreUnwrapped) {
         {"GoogleUrl", "https://www.google.com/url?sa=t&source=web&url=https%3A%2F%2Fshop.example.ca%2F&ved=2",
          "https://shop.example.ca/"},
         {"GoogleOtherSuffix", "https://www.google.co.uk/url?q=http://example.com/", "http://example.com/"},
-        {"GoogleQNotALink", "https://www.google.com/url?q=/search%3Fq%3Dx", "https://www.google.com/url?q=/search%3Fq%3Dx"},
+        {"GoogleQNotALink", "https://www.google.com/url?q=/search%3Fq%3Dx",
+         "https://www.google.com/url?q=/search%3Fq%3Dx"},
         {"YahooRK",
          "https://r.search.yahoo.com/_ylt=AwrE;_ylu=Y29s/RV=2/RE=1700000000/RO=10/"
          "RU=https%3a%2f%2fwww.example.com%2ffax%2f/RK=2/RS=abc-",
          "https://www.example.com/fax/"},
-        {"YahooRSOnly", "https://r.search.yahoo.com/_ylt=A/RU=https%3A%2F%2Fexample.org%2F/RS=x", "https://example.org/"},
+        {"YahooRSOnly", "https://r.search.yahoo.com/_ylt=A/RU=https%3A%2F%2Fexample.org%2F/RS=x",
+         "https://example.org/"},
         {"YahooDecodedOnce", "https://r.search.yahoo.com/RU=https%3A%2F%2Fexample.org%2Fa%2520b/RK=0",
          "https://example.org/a%20b"},
         // The target has "-" and "_" of its own; its base64url text has both marks too and leaves out the
         // two "=" of padding.
-        {"BingUnpadded", "https://www.bing.com/ck/a?!&&p=abc&ptn=3&u=a1aHR0cHM6Ly9leC1hbV9wbGUuY29tL34_Pg&ntb=1",
+        {"BingUnpadded",
+         "https://www.bing.com/ck/a?!&&p=abc&ptn=3&u=a1aHR0cHM6Ly9leC1hbV9wbGUuY29tL34_Pg&ntb=1",
          "https://ex-am_ple.com/~?>"},
         {"BingDashNoPadding", "https://www.bing.com/ck/a?u=a1aHR0cHM6Ly93d3cuZXhhbXBsZS5jb20vPz8-Pz8&ntb=1",
-         "https://www.example.com/??" ">??"},
-        {"BingNotA1", "https://www.bing.com/ck/a?u=b1aHR0cHM6Ly9leGFtcGxlLmNvbS8", 
+         "https://www.example.com/??"
+         ">??"},
+        {"BingNotA1", "https://www.bing.com/ck/a?u=b1aHR0cHM6Ly9leGFtcGxlLmNvbS8",
          "https://www.bing.com/ck/a?u=b1aHR0cHM6Ly9leGFtcGxlLmNvbS8"},
         {"DuckDuckGo", "https://duckduckgo.com/l/?uddg=https%3A%2F%2Fwww.example.net%2Fx%3Fy%3D1&rut=abc",
          "https://www.example.net/x?y=1"},
-        {"NotWrappedElsewhere", "https://example.com/url?q=https://other.com/", "https://example.com/url?q=https://other.com/"},
+        {"NotWrappedElsewhere", "https://example.com/url?q=https://other.com/",
+         "https://example.com/url?q=https://other.com/"},
         {"PlainLink", "https://www.example.com/", "https://www.example.com/"},
     };
     for (const Case& c : cases)
@@ -87,7 +93,8 @@ TEST(SecureEngines, WrappedLinksAreUnwrapped) {
 }
 
 TEST(SecureEngines, Base64UrlWithAndWithoutPadding) {
-    EXPECT_EQ(DecodeBase64Url("Pz8-Pz8_"), "??" ">??\?");
+    EXPECT_EQ(DecodeBase64Url("Pz8-Pz8_"), "??"
+                                           ">??\?");
     EXPECT_EQ(DecodeBase64Url("YQ"), "a");
     EXPECT_EQ(DecodeBase64Url("YQ=="), "a");
     EXPECT_EQ(DecodeBase64Url("YWI"), "ab");
@@ -181,7 +188,9 @@ TEST(SecureEngines, PagesThatNeedTheUser) {
     const Case cases[] = {
         {SearchEngine::Google, {"https://www.google.com/search?q=a&hl=en&filter=0", 200, false}, false},
         {SearchEngine::Google, {"https://www.google.com/search?q=a", 0, false}, false},
-        {SearchEngine::Google, {"https://consent.google.com/ml?continue=https://www.google.com/", 200, false}, true},
+        {SearchEngine::Google,
+         {"https://consent.google.com/ml?continue=https://www.google.com/", 200, false},
+         true},
         {SearchEngine::Google, {"https://www.google.com/sorry/index?continue=x", 200, false}, true},
         {SearchEngine::Google, {"https://www.google.com/search?q=a", 429, false}, true},
         {SearchEngine::Google, {"https://www.google.com/search?q=a", 200, true}, true},
@@ -194,6 +203,24 @@ TEST(SecureEngines, PagesThatNeedTheUser) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(NeedsUser(c.engine, c.page), c.needsUser) << c.page.location << " " << c.page.httpStatus;
+}
+
+TEST(SecureEngines, PauseIsDrawnBetweenHalfAndOneAndAHalfTimesTheSetting) {
+    struct Case {
+        std::string setting;
+        double uniform;
+        int milliseconds;
+    };
+    const Case cases[] = {
+        {"8", 0.0, 4000},  {"8", 1.0, 12000}, {"8", 0.5, 8000},      {"8", 0.25, 6000},  {"2.5", 0.5, 2500},
+        {"0", 0.7, 0},     {"-3", 0.7, 0},    {"", 0.5, 8000},       {"abc", 0.0, 4000}, {"8s", 0.5, 8000},
+        {"8", -1.0, 4000}, {"8", 2.0, 12000}, {"1e9", 0.5, 3600000}, {"nan", 0.5, 8000},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PauseMilliseconds(c.setting, c.uniform), c.milliseconds) << c.setting << " " << c.uniform;
+    EXPECT_EQ(PauseSecondsShown(4000), 4);
+    EXPECT_EQ(PauseSecondsShown(4001), 5);
+    EXPECT_EQ(PauseSecondsShown(1), 1);
 }
 
 PageElement Link(std::string label) {
