@@ -93,7 +93,7 @@ void ListBuilder::QueryFirstPage() {
         return;
     }
     browser_.Navigate(secureWeb_ ? SecureFirstPageAddress(secureEngine_, searchTerms_)
-                                 : FirstPageAddress(engineName_, searchTerms_, secureWeb_));
+                                 : FirstPageAddress(engineName_, searchTerms_));
 }
 
 bool ListBuilder::Current() const {
@@ -130,7 +130,7 @@ void ListBuilder::WebBrowser1_DocumentComplete() {
 
 void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
     foundOnPage_ = 0;
-    for (std::string website : ExtractResultDomains(pageHtml, foundText_, secureWeb_)) {
+    for (std::string website : ExtractResultDomains(pageHtml, foundText_)) {
         ++foundOnPage_;
         // Counted only once queued, so the counter never runs ahead of the queue.
         if (harvest_.Store().TryAddWebsite(website))
@@ -145,7 +145,7 @@ void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
 void ListBuilder::QueryNextPage() {
     if (foundTotal_ < wantedResults_ && foundOnPage_ > 0) {
         pagePosition_ += engineName_ == "Yahoo" ? 20 : 100;
-        browser_.Navigate(NextPageAddress(engineName_, searchTerms_, pagePosition_, secureWeb_));
+        browser_.Navigate(NextPageAddress(engineName_, searchTerms_, pagePosition_));
         return;
     }
     FinishBuild();
