@@ -179,15 +179,6 @@ void ListBuilder::FinishBuild() {
 }
 
 void ListBuilder::ReadSecurePage() {
-    // A page that failed to load is no result page: it ends the build as one without results,
-    // unless the engine answered "too many requests", which the user can resolve.
-    if (browser_.LastLoadFailed() && browser_.LastHttpStatus() != 429) {
-        if (waitingForUser_)
-            return;
-        foundOnPage_ = 0;
-        QueryNextSecurePage();
-        return;
-    }
     extracting_ = true;
     QPointer<ListBuilder> self(this);
     browser_.ReadRenderedPage([self](std::optional<RenderedPage> page) {
@@ -204,6 +195,15 @@ void ListBuilder::HandleSecurePage(const RenderedPage& page) {
     const PageSigns signs{browser_.LocationURL(), browser_.LastHttpStatus(), HoldsChallenge(page.elements)};
     if (NeedsUser(secureEngine_, signs)) {
         WaitForUser();
+        return;
+    }
+    // Any other failed load is no result page: it ends the build as one without results, unless
+    // the user is answering a page, whose own loads may fail on the way.
+    if (browser_.LastLoadFailed()) {
+        if (!waitingForUser_) {
+            foundOnPage_ = 0;
+            QueryNextSecurePage();
+        }
         return;
     }
     if (waitingForUser_)

@@ -4,19 +4,24 @@
 #include "listbuilder/ListBuilder.h"
 #include "ui/WebEngineBrowser.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace tarnwick {
 
-ListBuilderWindow::ListBuilderWindow(HarvestEngine& engine, QWidget* parent)
+ListBuilderWindow::ListBuilderWindow(HarvestEngine& engine, QWebEngineProfile* profile, QWidget* parent)
     : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("List Builder - Finding matching websites..."));
     resize(800, 600);
 
     webBrowser1_ = new QWebEngineView(this);
     webBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
+    if (profile != nullptr)
+        webBrowser1_->setPage(new QWebEnginePage(profile, webBrowser1_));
     webBrowser1_->setToolTip(QStringLiteral("Searching for unique .com, .net and .org domain names."));
 
     text1_ = new QLineEdit(QStringLiteral("Status..."), this);
@@ -34,6 +39,11 @@ ListBuilderWindow::ListBuilderWindow(HarvestEngine& engine, QWidget* parent)
     connect(builder_.get(), &ListBuilder::text1Changed, text1_, &QLineEdit::setText);
     connect(builder_.get(), &ListBuilder::hideRequested, this, &QWidget::hide);
     connect(builder_.get(), &ListBuilder::unloadRequested, this, &ListBuilderWindow::unloadRequested);
+    connect(builder_.get(), &ListBuilder::userNeeded, this, [this] {
+        show();
+        raise();
+        activateWindow();
+    });
 }
 
 ListBuilderWindow::~ListBuilderWindow() = default;
@@ -52,7 +62,7 @@ ListBuilderWindowLauncher::~ListBuilderWindowLauncher() {
 void ListBuilderWindowLauncher::LoadListBuilder() {
     // A window still loaded belongs to an earlier build whose queue has just been emptied: start afresh.
     UnloadListBuilder();
-    auto* window = new ListBuilderWindow(engine_);
+    auto* window = new ListBuilderWindow(engine_, engine_.options().chkSecureWeb ? SecureProfile() : nullptr);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window_ = window;
     QObject::connect(window, &ListBuilderWindow::unloadRequested, window, [this, window] {
@@ -63,6 +73,21 @@ void ListBuilderWindowLauncher::LoadListBuilder() {
     });
     window->show();
     window->Load();
+}
+
+QWebEngineProfile* ListBuilderWindowLauncher::SecureProfile() {
+    if (profile_)
+        return profile_;
+    // Owned by the application, so it outlives every page shown in it, windows unloaded late included.
+    auto* profile = new QWebEngineProfile(QStringLiteral("browser"), QCoreApplication::instance());
+    const QString folder = QString::fromStdString(engine_.AppFolder()) + QStringLiteral("/browser");
+    profile->setPersistentStoragePath(folder);
+    profile->setCachePath(folder + QStringLiteral("/cache"));
+    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    // An engine's consent is often a session cookie: it must hold at the next start too.
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    profile_ = profile;
+    return profile_;
 }
 
 void ListBuilderWindowLauncher::UnloadListBuilder() {
