@@ -4,7 +4,6 @@
 #include "listbuilder/ListBuilder.h"
 #include "ui/WebEngineBrowser.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -57,12 +56,21 @@ ListBuilderWindowLauncher::ListBuilderWindowLauncher(HarvestEngine& engine)
 
 ListBuilderWindowLauncher::~ListBuilderWindowLauncher() {
     delete window_.data();
+    // A profile must outlive its pages: windows still waiting for their deferred deletion go first.
+    for (const QPointer<ListBuilderWindow>& window : profileWindows_)
+        delete window.data();
+    delete profile_.data();
 }
 
 void ListBuilderWindowLauncher::LoadListBuilder() {
     // A window still loaded belongs to an earlier build whose queue has just been emptied: start afresh.
     UnloadListBuilder();
-    auto* window = new ListBuilderWindow(engine_, engine_.options().chkSecureWeb ? SecureProfile() : nullptr);
+    QWebEngineProfile* profile = engine_.options().chkSecureWeb ? SecureProfile() : nullptr;
+    auto* window = new ListBuilderWindow(engine_, profile);
+    if (profile != nullptr) {
+        std::erase_if(profileWindows_, [](const QPointer<ListBuilderWindow>& w) { return w.isNull(); });
+        profileWindows_.emplace_back(window);
+    }
     window->setAttribute(Qt::WA_DeleteOnClose);
     window_ = window;
     QObject::connect(window, &ListBuilderWindow::unloadRequested, window, [this, window] {
@@ -78,8 +86,7 @@ void ListBuilderWindowLauncher::LoadListBuilder() {
 QWebEngineProfile* ListBuilderWindowLauncher::SecureProfile() {
     if (profile_)
         return profile_;
-    // Owned by the application, so it outlives every page shown in it, windows unloaded late included.
-    auto* profile = new QWebEngineProfile(QStringLiteral("browser"), QCoreApplication::instance());
+    auto* profile = new QWebEngineProfile(QStringLiteral("browser"));
     const QString folder = QString::fromStdString(engine_.AppFolder()) + QStringLiteral("/browser");
     profile->setPersistentStoragePath(folder);
     profile->setCachePath(folder + QStringLiteral("/cache"));

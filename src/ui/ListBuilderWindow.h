@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QLineEdit;
 class QWebEngineProfile;
@@ -64,6 +65,7 @@ private:
     HarvestEngine& engine_;
     QPointer<ListBuilderWindow> window_;
     QPointer<QWebEngineProfile> profile_;
+    std::vector<QPointer<ListBuilderWindow>> profileWindows_; // shown in profile_, maybe not yet deleted
 };
 
 } // namespace tarnwick
