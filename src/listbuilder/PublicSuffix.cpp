@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <libpsl.h>
 #include <memory>
+#include <string_view>
 
 namespace tarnwick {
 
@@ -21,10 +22,24 @@ const psl_ctx_t* List() {
     return loaded ? loaded.get() : psl_builtin();
 }
 
+// Labels of letters, digits, "-" and "_" (international names arrive in their ASCII form from the
+// browser); anything else (spaces, quotes, "=", empty labels, raw bytes) is no host name and must
+// not reach the queue.
+bool IsHostName(const std::string& host) {
+    if (host.starts_with('.') || host.find("..") != std::string::npos)
+        return false;
+    return std::all_of(host.begin(), host.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+    });
+}
+
+// An IPv4 or IPv6 address, or a name under an all-digit top label, which no real suffix is.
 bool IsAddressLiteral(const std::string& host) {
     if (host.find(':') != std::string::npos || host.find('[') != std::string::npos)
         return true;
-    return std::all_of(host.begin(), host.end(), [](char c) { return c == '.' || (c >= '0' && c <= '9'); });
+    const std::size_t dot = host.rfind('.');
+    const std::string_view top = std::string_view(host).substr(dot == std::string::npos ? 0 : dot + 1);
+    return std::all_of(top.begin(), top.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 } // namespace
@@ -35,7 +50,7 @@ std::string RegistrableDomain(const std::string& host) {
                    [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
     while (!name.empty() && name.back() == '.')
         name.pop_back();
-    if (name.empty() || IsAddressLiteral(name) || name.find('\0') != std::string::npos)
+    if (name.empty() || IsAddressLiteral(name) || !IsHostName(name))
         return {};
     const psl_ctx_t* psl = List();
     if (psl == nullptr)

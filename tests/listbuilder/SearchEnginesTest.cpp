@@ -120,6 +120,18 @@ TEST(SecureEngines, RegistrableDomainByPublicSuffixList) {
         {"com", ""},
         {"192.168.1.20", ""},
         {"[::1]", ""},
+        {"===end private domains===", ""},
+        {"exa mple.com", ""},
+        {"a\"b.com", ""},
+        {"ex_ample.com", "ex_ample.com"},
+        {"a..example.com", ""},
+        {"www.444.444", ""},
+        {"example.com.1", ""},
+        {".example.com", ""},
+        {"b\xFC"
+         "cher.de",
+         ""},
+        {"www.xn--bcher-kva.de", "xn--bcher-kva.de"},
         {"", ""},
     };
     for (const auto& [host, domain] : cases)
