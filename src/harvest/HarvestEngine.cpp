@@ -1027,6 +1027,14 @@ void HarvestEngine::SetStatistics(const Statistics& stats) {
     emit statisticsChanged();
 }
 
+void HarvestEngine::SetStopEnabled(bool enabled) {
+    d->SetEnabled(Button::cmdStop, enabled);
+}
+
+SettingsStore& HarvestEngine::Settings() {
+    return d->services.settings;
+}
+
 void HarvestEngine::SetStatusText(int panel, const std::string& text) {
     d->SetStatus(panel, text);
 }

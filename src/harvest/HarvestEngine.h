@@ -159,6 +159,10 @@ public:
     std::int32_t AdvanceAfter() const;
     void SetStatistics(const Statistics& stats); // LoadSettings; announces statisticsChanged
     void SetStatusText(int panel, const std::string& text);
+    // Lets Stop end the List builder's wait for the user, who must answer an engine's page first.
+    void SetStopEnabled(bool enabled);
+    // Values without a control of their own (the List builder's pause between result pages).
+    SettingsStore& Settings();
 
     // Time-outs in seconds and the timer tick, settable so tests take seconds, not minutes.
     void SetTimeouts(std::int16_t idleSeconds, std::int16_t totalSeconds);

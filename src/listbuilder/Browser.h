@@ -2,11 +2,21 @@
 // against a real web engine in the window or a fake one in tests.
 #pragma once
 
+#include "listbuilder/PageControls.h"
+
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarnwick {
+
+// A page as the browser shows it after its scripts ran.
+struct RenderedPage {
+    std::vector<std::string> links;    // every anchor's resolved href, in page order
+    std::vector<PageElement> elements; // what PageControls looks at, in page order
+};
 
 class Browser {
 public:
@@ -25,6 +35,15 @@ public:
     // Called after a document has loaded, possibly more than once per page; an empty handler
     // detaches.
     virtual void SetDocumentCompleteHandler(std::function<void()> handler) = 0;
+
+    // The secure-web mode reads pages as rendered and pages through their own controls.
+    using RenderedPageCallback = std::function<void(std::optional<RenderedPage> page)>;
+    // Reads the page shown now; nothing when it could not be read. The callback may run later.
+    virtual void ReadRenderedPage(RenderedPageCallback done) = 0;
+    // Clicks element `index` of the page last read (a submit button submits its form).
+    virtual void ActivateElement(std::size_t index) = 0;
+    // The HTTP status of the page shown now, 0 when unknown.
+    virtual int LastHttpStatus() const = 0;
 };
 
 } // namespace tarnwick

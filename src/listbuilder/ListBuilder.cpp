@@ -7,6 +7,8 @@
 #include "store/Database.h"
 
 #include <QPointer>
+#include <QRandomGenerator>
+#include <QTimer>
 
 namespace tarnwick {
 
@@ -19,6 +21,22 @@ QString Number(std::int32_t value) {
     return QString::number(value);
 }
 
+const char* const kWaitingText = "Waiting for you: answer the page shown here, then the search goes on.";
+
+std::string ShortEngineName(SearchEngine engine) {
+    switch (engine) {
+    case SearchEngine::Yahoo:
+        return "Yahoo";
+    case SearchEngine::Bing:
+        return "Bing";
+    case SearchEngine::DuckDuckGo:
+        return "DuckDuckGo";
+    case SearchEngine::Google:
+        break;
+    }
+    return "Google";
+}
+
 } // namespace
 
 ListBuilder::ListBuilder(HarvestEngine& engine, Browser& browser, QObject* parent)
@@ -26,6 +44,19 @@ ListBuilder::ListBuilder(HarvestEngine& engine, Browser& browser, QObject* paren
     , harvest_(engine)
     , browser_(browser) {
     browser_.SetDocumentCompleteHandler([this] { WebBrowser1_DocumentComplete(); });
+    pacing_.uniform = [] { return QRandomGenerator::global()->generateDouble(); };
+    pacing_.after = [this](int milliseconds, std::function<void()> step) {
+        QTimer::singleShot(milliseconds, this, std::move(step));
+    };
+    // Stop in the main window ends a wait for the user as it ends a harvest.
+    connect(&harvest_, &HarvestEngine::harvestEnded, this, [this] {
+        if (waitingForUser_ && Current())
+            StopWaiting();
+    });
+}
+
+void ListBuilder::SetPacing(PagePacing pacing) {
+    pacing_ = std::move(pacing);
 }
 
 ListBuilder::~ListBuilder() {
@@ -43,6 +74,14 @@ void ListBuilder::Form_Load() {
     engineName_ = EngineFor(EngineListText(options.Combo1));
     secureWeb_ = options.chkSecureWeb;
     pagePosition_ = 1;
+    if (secureWeb_) {
+        searchTerms_ = EncodeQueryTerms(harvest_.txtSearch(), options.chkAddFax);
+        secureEngine_ = SecureEngineFor(EngineListText(options.Combo1, true));
+        engineName_ = ShortEngineName(secureEngine_);
+        searchPause_ = harvest_.Settings().Read("searchPause", "8");
+        foundDomains_.clear();
+        pagesRead_ = 0;
+    }
     QueryFirstPage();
 }
 
@@ -53,7 +92,8 @@ void ListBuilder::QueryFirstPage() {
         emit unloadRequested();
         return;
     }
-    browser_.Navigate(FirstPageAddress(engineName_, searchTerms_, secureWeb_));
+    browser_.Navigate(secureWeb_ ? SecureFirstPageAddress(secureEngine_, searchTerms_)
+                                 : FirstPageAddress(engineName_, searchTerms_));
 }
 
 bool ListBuilder::Current() const {
@@ -62,8 +102,12 @@ bool ListBuilder::Current() const {
 
 void ListBuilder::WebBrowser1_DocumentComplete() {
     // Events from frames, or repeated for one page, are skipped while that page is handled.
-    if (listFinished_ || extracting_ || !Current() || browser_.LocationURL().size() <= 8)
+    if (listFinished_ || extracting_ || pausing_ || !Current() || browser_.LocationURL().size() <= 8)
         return;
+    if (secureWeb_) {
+        ReadSecurePage();
+        return;
+    }
     // The browser's own error page holds no results: the build ends as on a page without any.
     if (browser_.LastLoadFailed()) {
         ExtractResultLinks(std::string());
@@ -86,7 +130,7 @@ void ListBuilder::WebBrowser1_DocumentComplete() {
 
 void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
     foundOnPage_ = 0;
-    for (std::string website : ExtractResultDomains(pageHtml, foundText_, secureWeb_)) {
+    for (std::string website : ExtractResultDomains(pageHtml, foundText_)) {
         ++foundOnPage_;
         // Counted only once queued, so the counter never runs ahead of the queue.
         if (harvest_.Store().TryAddWebsite(website))
@@ -101,9 +145,13 @@ void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
 void ListBuilder::QueryNextPage() {
     if (foundTotal_ < wantedResults_ && foundOnPage_ > 0) {
         pagePosition_ += engineName_ == "Yahoo" ? 20 : 100;
-        browser_.Navigate(NextPageAddress(engineName_, searchTerms_, pagePosition_, secureWeb_));
+        browser_.Navigate(NextPageAddress(engineName_, searchTerms_, pagePosition_));
         return;
     }
+    FinishBuild();
+}
+
+void ListBuilder::FinishBuild() {
     listFinished_ = true;
     foundText_.clear();
     SetText1(QStringLiteral("Finished! Extracted ") + Number(foundTotal_) + QStringLiteral(" results."));
@@ -128,6 +176,112 @@ void ListBuilder::QueryNextPage() {
     harvest_.cmdDoSearch_Click();
     if (self)
         emit unloadRequested();
+}
+
+void ListBuilder::ReadSecurePage() {
+    extracting_ = true;
+    QPointer<ListBuilder> self(this);
+    browser_.ReadRenderedPage([self](std::optional<RenderedPage> page) {
+        if (!self || !self->Current())
+            return;
+        self->extracting_ = false;
+        if (!page || self->listFinished_)
+            return;
+        self->HandleSecurePage(*page);
+    });
+}
+
+void ListBuilder::HandleSecurePage(const RenderedPage& page) {
+    const PageSigns signs{browser_.LocationURL(), browser_.LastHttpStatus(), HoldsChallenge(page.elements)};
+    if (NeedsUser(secureEngine_, signs)) {
+        WaitForUser();
+        return;
+    }
+    // Any other failed load is no result page: it ends the build as one without results, unless
+    // the user is answering a page, whose own loads may fail on the way.
+    if (browser_.LastLoadFailed()) {
+        if (!waitingForUser_) {
+            foundOnPage_ = 0;
+            QueryNextSecurePage();
+        }
+        return;
+    }
+    if (waitingForUser_)
+        EndWaitForUser();
+    ExtractSecureLinks(page.links);
+    ++pagesRead_;
+    nextControl_ = FindNextControl(page.elements);
+    QueryNextSecurePage();
+}
+
+void ListBuilder::ExtractSecureLinks(const std::vector<std::string>& links) {
+    foundOnPage_ = 0;
+    for (const std::string& link : links) {
+        std::string domain = ResultDomain(secureEngine_, link);
+        if (domain.empty() || !foundDomains_.insert(domain).second)
+            continue;
+        ++foundOnPage_;
+        if (harvest_.Store().TryAddWebsite(domain))
+            harvest_.CountEvent(kWebsiteFound);
+        ++foundTotal_;
+    }
+    SetText1(QStringLiteral("Extracted ") + Number(foundTotal_) + QStringLiteral(" unique results."));
+}
+
+void ListBuilder::QueryNextSecurePage() {
+    if (foundTotal_ >= wantedResults_ || foundOnPage_ == 0 || pagesRead_ >= kMostResultPages ||
+        !nextControl_) {
+        FinishBuild();
+        return;
+    }
+    const int pause = PauseMilliseconds(searchPause_, pacing_.uniform());
+    if (pause == 0) {
+        FollowNextControl();
+        return;
+    }
+    // Events of the page just read, from frames or late scripts, must not read it a second time.
+    pausing_ = true;
+    SetText1(QStringLiteral("Next page in ") + Number(PauseSecondsShown(pause)) + QStringLiteral(" s"));
+    QPointer<ListBuilder> self(this);
+    const std::uint64_t build = build_;
+    pacing_.after(pause, [self, build] {
+        if (self && self->build_ == build && self->Current() && !self->listFinished_)
+            self->FollowNextControl();
+    });
+}
+
+void ListBuilder::FollowNextControl() {
+    pausing_ = false;
+    const std::size_t control = *nextControl_;
+    nextControl_.reset();
+    browser_.ActivateElement(control);
+}
+
+void ListBuilder::WaitForUser() {
+    if (waitingForUser_)
+        return;
+    waitingForUser_ = true;
+    emit userNeeded();
+    SetText1(QString::fromLatin1(kWaitingText));
+    harvest_.SetStatusText(1, "Waiting for you");
+    harvest_.SetStatusText(3, "Answer the page in the List Builder window");
+    harvest_.SetStopEnabled(true);
+}
+
+void ListBuilder::EndWaitForUser() {
+    waitingForUser_ = false;
+    harvest_.SetStopEnabled(false);
+    harvest_.SetStatusText(1, "");
+    harvest_.SetStatusText(3, "");
+}
+
+void ListBuilder::StopWaiting() {
+    // The harvest's stop has already set the status bar and the buttons.
+    waitingForUser_ = false;
+    listFinished_ = true;
+    browser_.Stop();
+    emit hideRequested();
+    emit unloadRequested();
 }
 
 void ListBuilder::SetText1(const QString& text) {

@@ -14,7 +14,6 @@ namespace {
 constexpr std::string_view kGoogleHost = "www.google.com";
 constexpr std::string_view kYahooHost = "search.yahoo.com";
 constexpr std::string_view kScheme = "http://";
-constexpr std::string_view kSecureScheme = "https://";
 
 // Links into the engines themselves; lower case, compared ignoring case.
 constexpr std::array<std::string_view, 3> kEngineFragments = {"yahoo.com", "google.com", "yimg"};
@@ -35,12 +34,8 @@ bool IsGoogle(const std::string& engine) {
     return engine != "Yahoo";
 }
 
-std::string_view SchemeFor(bool secureWeb) {
-    return secureWeb ? kSecureScheme : kScheme;
-}
-
-std::string GoogleAddress(const std::string& searchTerms, std::int64_t start, bool secureWeb) {
-    std::string address(SchemeFor(secureWeb));
+std::string GoogleAddress(const std::string& searchTerms, std::int64_t start) {
+    std::string address(kScheme);
     address += kGoogleHost;
     address += "/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
     address += std::to_string(start);
@@ -49,8 +44,8 @@ std::string GoogleAddress(const std::string& searchTerms, std::int64_t start, bo
     return address;
 }
 
-std::string YahooAddress(const std::string& searchTerms, std::int32_t pagePosition, bool secureWeb) {
-    std::string address(SchemeFor(secureWeb));
+std::string YahooAddress(const std::string& searchTerms, std::int32_t pagePosition) {
+    std::string address(kScheme);
     address += kYahooHost;
     address += "/search/dir?h=s&xargs=0&p=";
     address += searchTerms;
@@ -59,48 +54,24 @@ std::string YahooAddress(const std::string& searchTerms, std::int32_t pagePositi
     return address;
 }
 
-// The scheme a link starts with at `at` of the lower-case page: "http://", with `secureWeb`
-// also "https://"; empty when none does.
-std::string_view SchemeAt(std::string_view lowered, std::size_t at, bool secureWeb) {
-    if (lowered.substr(at).starts_with(kScheme))
-        return kScheme;
-    if (secureWeb && lowered.substr(at).starts_with(kSecureScheme))
-        return kSecureScheme;
-    return {};
-}
-
-// The next link at or after `from` of the lower-case page, or npos.
-std::size_t NextLink(const std::string& lowered, std::size_t from, bool secureWeb) {
-    if (!secureWeb)
-        return lowered.find(kScheme, from);
-    for (std::size_t at = lowered.find("http", from); at != std::string::npos;
-         at = lowered.find("http", at + 1)) {
-        if (!SchemeAt(lowered, at, true).empty())
-            return at;
-    }
-    return std::string::npos;
-}
-
 // Puts a line break before every link, writing the scheme in lower case.
-std::string BreakBeforeLinks(const std::string& pageHtml, bool secureWeb) {
+std::string BreakBeforeLinks(const std::string& pageHtml) {
     const std::string lowered = Lowered(pageHtml);
     std::string out;
     out.reserve(pageHtml.size() + pageHtml.size() / 16);
     std::size_t from = 0;
-    for (std::size_t at = NextLink(lowered, from, secureWeb); at != std::string::npos;
-         at = NextLink(lowered, from, secureWeb)) {
-        const std::string_view scheme = SchemeAt(lowered, at, secureWeb);
+    for (std::size_t at = lowered.find(kScheme); at != std::string::npos; at = lowered.find(kScheme, from)) {
         out.append(pageHtml, from, at - from);
         out += "\r\n";
-        out += scheme;
-        from = at + scheme.size();
+        out += kScheme;
+        from = at + kScheme.size();
     }
     out.append(pageHtml, from, std::string::npos);
     return out;
 }
 
-bool IsCandidate(std::string_view line, bool secureWeb) {
-    if (line.empty() || SchemeAt(line, 0, secureWeb).empty())
+bool IsCandidate(std::string_view line) {
+    if (line.empty() || !line.starts_with(kScheme))
         return false;
     const std::string lowered = Lowered(line);
     for (std::string_view fragment : kEngineFragments) {
@@ -112,9 +83,9 @@ bool IsCandidate(std::string_view line, bool secureWeb) {
 }
 
 // The name and extension of a three-label host, or empty when the line does not reduce to one.
-std::string ReduceToDomain(std::string_view line, bool secureWeb) {
+std::string ReduceToDomain(std::string_view line) {
     std::string text(line);
-    text.erase(0, SchemeAt(line, 0, secureWeb).size());
+    text.erase(text.find(kScheme), kScheme.size());
     std::erase_if(text, [](char c) { return c == '"' || c == ' ' || c == '\''; });
     if (const std::size_t gt = text.find('>'); gt != std::string::npos)
         text.resize(gt);
@@ -133,27 +104,25 @@ std::string ReduceToDomain(std::string_view line, bool secureWeb) {
 
 } // namespace
 
-std::string FirstPageAddress(const std::string& engine, const std::string& searchTerms, bool secureWeb) {
-    return IsGoogle(engine) ? GoogleAddress(searchTerms, 0, secureWeb)
-                            : YahooAddress(searchTerms, 1, secureWeb);
+std::string FirstPageAddress(const std::string& engine, const std::string& searchTerms) {
+    return IsGoogle(engine) ? GoogleAddress(searchTerms, 0) : YahooAddress(searchTerms, 1);
 }
 
 std::string NextPageAddress(const std::string& engine, const std::string& searchTerms,
-                            std::int32_t pagePosition, bool secureWeb) {
-    return IsGoogle(engine) ? GoogleAddress(searchTerms, std::int64_t{pagePosition} - 1, secureWeb)
-                            : YahooAddress(searchTerms, pagePosition, secureWeb);
+                            std::int32_t pagePosition) {
+    return IsGoogle(engine) ? GoogleAddress(searchTerms, std::int64_t{pagePosition} - 1)
+                            : YahooAddress(searchTerms, pagePosition);
 }
 
-std::vector<std::string> ExtractResultDomains(const std::string& pageHtml, std::string& foundText,
-                                              bool secureWeb) {
+std::vector<std::string> ExtractResultDomains(const std::string& pageHtml, std::string& foundText) {
     std::vector<std::string> accepted;
     // Repeats are found in a lower-case copy kept in step with foundText.
     std::string foundLower = Lowered(foundText);
-    const std::string text = BreakBeforeLinks(pageHtml, secureWeb);
+    const std::string text = BreakBeforeLinks(pageHtml);
     for (std::string_view line : SplitReaderLines(text)) {
-        if (!IsCandidate(line, secureWeb))
+        if (!IsCandidate(line))
             continue;
-        std::string domain = ReduceToDomain(line, secureWeb);
+        std::string domain = ReduceToDomain(line);
         if (domain.empty())
             continue;
         const std::string domainLower = Lowered(domain);

@@ -1,6 +1,8 @@
 // The query terms, engine and result count of one list build.
 #include "listbuilder/SearchQuery.h"
 
+#include "listbuilder/SearchEngines.h"
+
 #include <array>
 
 namespace tarnwick {
@@ -23,7 +25,12 @@ std::int32_t WantedResultsFor(int resultsIndex) {
     return kWanted[static_cast<std::size_t>(resultsIndex)];
 }
 
-std::string EngineListText(int engineIndex) {
+std::string EngineListText(int engineIndex, bool secureWeb) {
+    if (secureWeb) {
+        const std::vector<std::string> texts = EngineListTexts(true);
+        if (engineIndex >= 0 && engineIndex < static_cast<int>(texts.size()))
+            return texts[static_cast<std::size_t>(engineIndex)];
+    }
     switch (engineIndex) {
     case 0:
         return "Google Search";

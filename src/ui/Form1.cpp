@@ -3,6 +3,7 @@
 // from it.
 #include "ui/Form1.h"
 
+#include "listbuilder/SearchEngines.h"
 #include "ui/AnsiText.h"
 #include "ui/OnTop.h"
 #include "ui/QtSettingsStore.h"
@@ -54,6 +55,13 @@ QCheckBox* AddCheck(QWidget* parent, const char* name, const QString& caption, c
     box->setObjectName(QLatin1String(name));
     box->setToolTip(tip);
     return box;
+}
+
+QStringList EngineItems(bool secureWeb) {
+    QStringList items;
+    for (const std::string& text : EngineListTexts(secureWeb))
+        items.append(QString::fromStdString(text));
+    return items;
 }
 
 QComboBox* AddCombo(QWidget* parent, const char* name, const QString& designText, const QStringList& items) {
@@ -156,8 +164,7 @@ void Form1::BuildControls() {
     client_->setObjectName(QStringLiteral("client"));
     setCentralWidget(client_);
 
-    Combo1_ = AddCombo(client_, "Combo1", QStringLiteral("Which Search Type?"),
-                       {QStringLiteral("Google Search"), QStringLiteral("Yahoo Search")});
+    Combo1_ = AddCombo(client_, "Combo1", QStringLiteral("Which Search Type?"), EngineItems(false));
     Place(Combo1_, 60, 60, 2235, 315);
     Combo2_ = AddCombo(client_, "Combo2", QStringLiteral("How Many Results?"),
                        {QStringLiteral("~100 Domains"), QStringLiteral("~200 Domains"),
@@ -335,6 +342,7 @@ void Form1::BuildControls() {
          {chkAudioNext_, &Options::chkAudioNext},
          {chkAudioFinished_, &Options::chkAudioFinished},
          {chkSecureWeb_, &Options::chkSecureWeb}}};
+    connect(chkSecureWeb_, &QCheckBox::toggled, this, &Form1::FillCombo1);
     for (const auto& [box, member] : checks) {
         connect(box, &QCheckBox::toggled, this, [this, box, member](bool checked) {
             engine_.options().*member = checked;
@@ -546,6 +554,17 @@ void Form1::StoreIndex(const char* key, int index) {
         settings_.Write(key, std::to_string(index));
 }
 
+void Form1::FillCombo1(bool secureWeb) {
+    const QStringList items = EngineItems(secureWeb);
+    // Cleared first when its engine goes, so that the list does not move it to another engine.
+    if (Combo1_->currentIndex() >= items.size())
+        Combo1_->setCurrentIndex(-1);
+    while (Combo1_->count() > items.size())
+        Combo1_->removeItem(Combo1_->count() - 1);
+    for (qsizetype i = Combo1_->count(); i < items.size(); ++i)
+        Combo1_->addItem(items[i]);
+}
+
 void Form1::StoreCheck(const char* key, bool checked) {
     if (!loading_)
         settings_.Write(key, checked ? "1" : "0");
@@ -559,6 +578,8 @@ void Form1::LoadSettings() {
     stats.sessionSitesFound = 0;
     stats.sessionNumbersFound = 0;
 
+    // The engines offered depend on the secure-web option: a stored index beyond them selects nothing.
+    FillCombo1(ReadNumber(settings_, "chkSecureWeb", 0, 0, 1) == 1);
     Combo1_->setCurrentIndex(int(ReadNumber(settings_, "Combo1", -1, -1, Combo1_->count() - 1)));
     Combo2_->setCurrentIndex(int(ReadNumber(settings_, "Combo2", -1, -1, Combo2_->count() - 1)));
     chkAuto_->setChecked(ReadNumber(settings_, "chkAuto", 0, 0, 1) == 1);

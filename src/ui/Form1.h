@@ -78,6 +78,9 @@ private:
     int Twips(int pixels) const;
     void StoreIndex(const char* key, int index);
     void StoreCheck(const char* key, bool checked);
+    // The engine list: four engines with the secure-web option, two without; keeps the selection
+    // when it is still offered.
+    void FillCombo1(bool secureWeb);
     void ShowList(ListId list);
     void ShowPanel(int panel);
     void ShowButton(Button button, bool enabled);

@@ -6,17 +6,21 @@
 
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace tarnwick {
 
-ListBuilderWindow::ListBuilderWindow(HarvestEngine& engine, QWidget* parent)
+ListBuilderWindow::ListBuilderWindow(HarvestEngine& engine, QWebEngineProfile* profile, QWidget* parent)
     : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("List Builder - Finding matching websites..."));
     resize(800, 600);
 
     webBrowser1_ = new QWebEngineView(this);
     webBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
+    if (profile != nullptr)
+        webBrowser1_->setPage(new QWebEnginePage(profile, webBrowser1_));
     webBrowser1_->setToolTip(QStringLiteral("Searching for unique .com, .net and .org domain names."));
 
     text1_ = new QLineEdit(QStringLiteral("Status..."), this);
@@ -34,6 +38,11 @@ ListBuilderWindow::ListBuilderWindow(HarvestEngine& engine, QWidget* parent)
     connect(builder_.get(), &ListBuilder::text1Changed, text1_, &QLineEdit::setText);
     connect(builder_.get(), &ListBuilder::hideRequested, this, &QWidget::hide);
     connect(builder_.get(), &ListBuilder::unloadRequested, this, &ListBuilderWindow::unloadRequested);
+    connect(builder_.get(), &ListBuilder::userNeeded, this, [this] {
+        show();
+        raise();
+        activateWindow();
+    });
 }
 
 ListBuilderWindow::~ListBuilderWindow() = default;
@@ -47,12 +56,21 @@ ListBuilderWindowLauncher::ListBuilderWindowLauncher(HarvestEngine& engine)
 
 ListBuilderWindowLauncher::~ListBuilderWindowLauncher() {
     delete window_.data();
+    // A profile must outlive its pages: windows still waiting for their deferred deletion go first.
+    for (const QPointer<ListBuilderWindow>& window : profileWindows_)
+        delete window.data();
+    delete profile_.data();
 }
 
 void ListBuilderWindowLauncher::LoadListBuilder() {
     // A window still loaded belongs to an earlier build whose queue has just been emptied: start afresh.
     UnloadListBuilder();
-    auto* window = new ListBuilderWindow(engine_);
+    QWebEngineProfile* profile = engine_.options().chkSecureWeb ? SecureProfile() : nullptr;
+    auto* window = new ListBuilderWindow(engine_, profile);
+    if (profile != nullptr) {
+        std::erase_if(profileWindows_, [](const QPointer<ListBuilderWindow>& w) { return w.isNull(); });
+        profileWindows_.emplace_back(window);
+    }
     window->setAttribute(Qt::WA_DeleteOnClose);
     window_ = window;
     QObject::connect(window, &ListBuilderWindow::unloadRequested, window, [this, window] {
@@ -63,6 +81,20 @@ void ListBuilderWindowLauncher::LoadListBuilder() {
     });
     window->show();
     window->Load();
+}
+
+QWebEngineProfile* ListBuilderWindowLauncher::SecureProfile() {
+    if (profile_)
+        return profile_;
+    auto* profile = new QWebEngineProfile(QStringLiteral("browser"));
+    const QString folder = QString::fromStdString(engine_.AppFolder()) + QStringLiteral("/browser");
+    profile->setPersistentStoragePath(folder);
+    profile->setCachePath(folder + QStringLiteral("/cache"));
+    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    // An engine's consent is often a session cookie: it must hold at the next start too.
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    profile_ = profile;
+    return profile_;
 }
 
 void ListBuilderWindowLauncher::UnloadListBuilder() {

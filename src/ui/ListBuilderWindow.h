@@ -8,8 +8,10 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QLineEdit;
+class QWebEngineProfile;
 class QWebEngineView;
 
 namespace tarnwick {
@@ -20,7 +22,10 @@ class WebEngineBrowser;
 class ListBuilderWindow final : public QWidget {
     Q_OBJECT
 public:
-    explicit ListBuilderWindow(HarvestEngine& engine, QWidget* parent = nullptr);
+    // `profile` keeps cookies and cache between windows (the secure-web mode); none shows the pages
+    // in the engine's default profile, which keeps nothing.
+    explicit ListBuilderWindow(HarvestEngine& engine, QWebEngineProfile* profile = nullptr,
+                               QWidget* parent = nullptr);
     ~ListBuilderWindow() override;
 
     // Form_Load: reads the phrase and options and sends the first query.
@@ -52,10 +57,15 @@ public:
     void UnloadListBuilder() override;
 
     ListBuilderWindow* Window() const { return window_; }
+    // The persistent web profile of the secure-web mode in the "browser" subfolder of the
+    // application folder, made on first use; one for all windows, as it may be opened only once.
+    QWebEngineProfile* SecureProfile();
 
 private:
     HarvestEngine& engine_;
     QPointer<ListBuilderWindow> window_;
+    QPointer<QWebEngineProfile> profile_;
+    std::vector<QPointer<ListBuilderWindow>> profileWindows_; // shown in profile_, maybe not yet deleted
 };
 
 } // namespace tarnwick

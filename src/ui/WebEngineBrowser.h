@@ -22,11 +22,15 @@ public:
     bool LastLoadFailed() const override;
     void ReadBodyHtml(BodyHtmlCallback done) override;
     void SetDocumentCompleteHandler(std::function<void()> handler) override;
+    void ReadRenderedPage(RenderedPageCallback done) override;
+    void ActivateElement(std::size_t index) override;
+    int LastHttpStatus() const override;
 
 private:
     QPointer<QWebEngineView> view_;
     std::function<void()> documentComplete_;
     bool loadFailed_ = false;
+    int httpStatus_ = 0;
 };
 
 } // namespace tarnwick

@@ -32,8 +32,11 @@ void FakeLauncher::LoadListBuilder() {
     current_ = std::make_unique<Session>();
     current_->browser.pages = pages;
     current_->browser.completesPerPage = completesPerPage;
+    current_->browser.site = site;
     current_->builder = std::make_unique<ListBuilder>(engine_, current_->browser);
     ListBuilder* builder = current_->builder.get();
+    if (prepare)
+        prepare(*builder);
     QObject::connect(builder, &ListBuilder::hideRequested, &context_, [this] { ++hides; });
     QObject::connect(builder, &ListBuilder::unloadRequested, &context_, [this, builder] {
         ++unloadRequests;

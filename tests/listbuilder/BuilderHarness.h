@@ -53,7 +53,10 @@ public:
     FakeBrowser* CurrentBrowser() const;
 
     std::map<std::string, std::string> pages;
+    FakeSite site;
     int completesPerPage = 1;
+    // Runs on each builder before its load (the secure-web mode's pause, say).
+    std::function<void(ListBuilder&)> prepare;
 
     std::vector<std::string> loadedPhrases; // txtSearch at each load
     std::vector<std::string> navigations;   // of every builder, in order

@@ -7,12 +7,45 @@ namespace tarnwick::testing {
 
 void FakeBrowser::Navigate(const std::string& address) {
     navigations.push_back(address);
-    location_ = address;
+    Show(address);
+}
+
+void FakeBrowser::Show(const std::string& key) {
+    key_ = key;
+    const auto location = site.locations.find(key);
+    location_ = location == site.locations.end() ? key : location->second;
     const int generation = ++loadGeneration_;
     QTimer::singleShot(0, this, [this, generation] {
         for (int i = 0; i < completesPerPage && generation == loadGeneration_; ++i)
             RaiseDocumentComplete();
     });
+}
+
+void FakeBrowser::ReadRenderedPage(RenderedPageCallback done) {
+    ++bodyReads;
+    QTimer::singleShot(0, this, [this, done = std::move(done), key = key_] {
+        const auto page = site.pages.find(key);
+        done(page == site.pages.end() ? RenderedPage{} : page->second);
+    });
+}
+
+void FakeBrowser::ActivateElement(std::size_t index) {
+    activations.push_back(key_ + "#" + std::to_string(index));
+    const auto targets = site.controlTargets.find(key_);
+    if (targets == site.controlTargets.end())
+        return;
+    const auto target = targets->second.find(index);
+    if (target != targets->second.end())
+        Show(target->second);
+}
+
+int FakeBrowser::LastHttpStatus() const {
+    const auto status = site.statuses.find(key_);
+    return status == site.statuses.end() ? 200 : status->second;
+}
+
+void FakeBrowser::UserShows(const std::string& key) {
+    Show(key);
 }
 
 void FakeBrowser::Stop() {

@@ -14,9 +14,23 @@
 
 namespace tarnwick::testing {
 
+// Rendered pages for the secure-web mode, by page key. Navigate shows the page keyed by the address;
+// activating a control shows the page its target key names, at the address `locations` gives
+// (the key itself when none), as a form posted back to the same address does.
+struct FakeSite {
+    std::map<std::string, RenderedPage> pages;
+    std::map<std::string, std::map<std::size_t, std::string>> controlTargets; // key -> element -> key
+    std::map<std::string, std::string> locations;
+    std::map<std::string, int> statuses;
+};
+
 class FakeBrowser final : public QObject, public Browser {
     Q_OBJECT
 public:
+    FakeSite site;
+    // Every element activated, as "<page key>#<index>".
+    std::vector<std::string> activations;
+
     // The body of the page at an address; pages not listed have an empty body.
     std::map<std::string, std::string> pages;
     // Document-complete events raised per loaded page, as a page with frames does.
@@ -39,6 +53,12 @@ public:
     bool LastLoadFailed() const override { return failingLoads.count(location_) > 0; }
     void ReadBodyHtml(BodyHtmlCallback done) override;
     void SetDocumentCompleteHandler(std::function<void()> handler) override;
+    void ReadRenderedPage(RenderedPageCallback done) override;
+    void ActivateElement(std::size_t index) override;
+    int LastHttpStatus() const override;
+
+    // The user goes to a page (answers a consent page, say): shows it and completes its load.
+    void UserShows(const std::string& key);
 
     // Raises one more document-complete event for whatever is shown now.
     void RaiseDocumentComplete();
@@ -46,7 +66,10 @@ public:
     void ReleaseHeldReads();
 
 private:
+    void Show(const std::string& key);
+
     std::string location_;
+    std::string key_;
     std::function<void()> documentComplete_;
     std::vector<std::function<void()>> heldReads_;
     int loadGeneration_ = 0; // a newer navigation or a stop cancels the pending completion

@@ -181,8 +181,8 @@ TEST_F(WholeRoad, AutoAdvanceAfterTheChosenNumberOfWebsitesListsTheNextPhrase) {
     }
 }
 
-// The same road on today's web: https result pages and result links, sites that answer only
-// over TLS with LF-only pages and relative links.
+// The same road on today's web: today's result page as the browser renders it, https result
+// links, sites that answer only over TLS with LF-only pages and relative links.
 class SecureWholeRoad : public ::testing::Test {
 protected:
     SecureWholeRoad()
@@ -201,13 +201,13 @@ protected:
 };
 
 TEST_F(SecureWholeRoad, HttpsResultLinksReachStoredNumbersOverTls) {
-    std::string resultPage = "<html><body>\n";
+    RenderedPage resultPage;
     std::map<std::string, std::string> expected; // number -> website
     for (int i = 1; i <= 30; ++i) {
         const std::string domain = "shop" + std::to_string(i) + ".com";
         const std::string digits = std::to_string(1000 + i).substr(1);
-        resultPage += "<li><a href=\"https://www." + domain + "/\">Shop " + std::to_string(i) +
-                      "</a> <a href=\"https://www.google.com/search?related=" + domain + "\">Similar</a>\n";
+        resultPage.links.push_back("https://www." + domain + "/");
+        resultPage.links.push_back("https://www.google.com/search?related=" + domain);
         web.SetPage(domain, "/",
                     "<html><body>\n<p>Fax: (303) 555-0" + digits +
                         "</p>\n<a href=\"contact.html\">Contact</a>\n</body></html>\n");
@@ -216,8 +216,8 @@ TEST_F(SecureWholeRoad, HttpsResultLinksReachStoredNumbersOverTls) {
                     "<html><body>\n<p>Fax: (212) 555-0" + digits + "</p>\n</body></html>\n");
         expected["1-212-555-0" + digits] = domain + "/contact.html";
     }
-    const std::string secureGoogle = "https://" + kGoogle.substr(7);
-    h.launcher->pages[secureGoogle + "0&sa=N&q=hardware+fax"] = resultPage + "</body></html>";
+    const std::string firstPage = "https://www.google.com/search?q=hardware+fax&hl=en&filter=0";
+    h.launcher->site.pages[firstPage] = resultPage;
     // Kept running when the queue runs dry, so that no download is cut short by the end.
     h.engine->options().cmbLastSearch = 1;
     h.Start({"hardware"}, 0, 0);
@@ -235,7 +235,7 @@ TEST_F(SecureWholeRoad, HttpsResultLinksReachStoredNumbersOverTls) {
         << ", skipped '" << h.engine->TimedOutHosts() << "', panel 1 '" << h.engine->StatusText(1)
         << "', harvesting " << h.engine->harvesting() << ", panel 2 '" << h.engine->StatusText(2) << "'";
     h.engine->cmdStop_Click();
-    EXPECT_EQ(h.launcher->navigations.front(), secureGoogle + "0&sa=N&q=hardware+fax");
+    EXPECT_EQ(h.launcher->navigations.front(), firstPage);
 
     // Every number stored is the one of its own page, found over TLS from an https result link
     // or from a relative link of an LF-only page.

@@ -2,8 +2,10 @@
 // engine's host reached through a loopback proxy) is loaded, read and its domains queued.
 #include "harvest/HarvestEngine.h"
 #include "listbuilder/ListBuilder.h"
+#include "listbuilder/PageControls.h"
 #include "store/Database.h"
 #include "ui/ListBuilderWindow.h"
+#include "ui/WebEngineBrowser.h"
 #include "ui/WebEngineSetup.h"
 
 #include <QApplication>
@@ -14,6 +16,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <algorithm>
 #include <functional>
@@ -40,7 +44,10 @@ public:
     quint16 Port() const { return server_.serverPort(); }
 
     std::map<std::string, std::string> pages;
+    std::map<std::string, int> statuses; // 200 when not listed
     std::vector<std::string> targets;
+    std::vector<std::string> methods; // in step with targets
+    std::vector<std::string> bodies;  // in step with targets
 
 private:
     void Serve(QTcpSocket* socket) {
@@ -51,14 +58,29 @@ private:
             const qsizetype end = pending.indexOf("\r\n\r\n");
             if (end < 0)
                 return;
+            const QByteArray header = pending.left(end).toLower();
+            const qsizetype lengthAt = header.indexOf("\r\ncontent-length:");
+            const qsizetype length =
+                lengthAt < 0 ? 0
+                             : header.mid(lengthAt + 17, header.indexOf("\r\n", lengthAt + 2) - lengthAt - 17)
+                                   .trimmed()
+                                   .toLongLong();
+            if (pending.size() < end + 4 + length)
+                return;
             const QList<QByteArray> requestLine = pending.left(pending.indexOf("\r\n")).split(' ');
-            buffers_.erase(socket);
             const std::string target = requestLine.size() > 1 ? requestLine[1].toStdString() : std::string();
             targets.push_back(target);
+            methods.push_back(requestLine.value(0).toStdString());
+            bodies.push_back(pending.mid(end + 4, length).toStdString());
+            buffers_.erase(socket);
             const auto page = pages.find(target);
             const QByteArray body =
                 page == pages.end() ? QByteArray("not here") : QByteArray::fromStdString(page->second);
-            QByteArray response = page == pages.end() ? "HTTP/1.1 404 Not Found\r\n" : "HTTP/1.1 200 OK\r\n";
+            const auto status = statuses.find(target);
+            QByteArray response = page == pages.end() ? "HTTP/1.1 404 Not Found\r\n"
+                                  : status != statuses.end()
+                                      ? "HTTP/1.1 " + QByteArray::number(status->second) + " Status\r\n"
+                                      : "HTTP/1.1 200 OK\r\n";
             response += "Content-Type: text/html; charset=windows-1252\r\nContent-Length: " +
                         QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
             socket->write(response);
@@ -241,6 +263,125 @@ TEST_F(WebEngineListBuilder, AThinPhraseGivesWayToAFreshWindowForTheNext) {
     RunUntil([&] { return first.isNull() && launcher.Window() == nullptr; }, 10000);
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(launcher.Window(), nullptr);
+}
+
+// The browser operations of the secure-web mode on the real web engine, against loopback pages.
+class WebEngineSecureBrowser : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string failure = WebEngineFailure();
+        if (!failure.empty())
+            GTEST_SKIP() << "Qt WebEngine cannot start on this machine (" << failure << ")";
+        proxy->targets.clear();
+        proxy->methods.clear();
+        proxy->bodies.clear();
+        browser.SetDocumentCompleteHandler([this] { ++completes; });
+    }
+
+    bool Load(const std::string& address) {
+        const int before = completes;
+        browser.Navigate(address);
+        return RunUntil([&] { return completes > before; }, 60000);
+    }
+    std::optional<RenderedPage> Read() {
+        std::optional<RenderedPage> read;
+        bool done = false;
+        browser.ReadRenderedPage([&](std::optional<RenderedPage> page) {
+            read = std::move(page);
+            done = true;
+        });
+        RunUntil([&] { return done; }, 30000);
+        return read;
+    }
+
+    QWebEngineView view;
+    WebEngineBrowser browser{view};
+    int completes = 0;
+};
+
+TEST_F(WebEngineSecureBrowser, ReadsResolvedLinksAfterScriptsAndTheControlsOfThePage) {
+    proxy->pages["http://results.example/search?q=a"] =
+        "<html><body><a href=\"/url?q=https://www.example.co.uk/\">One</a>"
+        "<a class=\"result\" href=\"https://two.example.ca/x\">Two</a>"
+        "<a id=\"pnnext\" aria-label=\"Next page\" href=\"/search?q=a&amp;start=10\"><span>Next</span></a>"
+        "<script>var a = document.createElement('a'); a.href = '//three.example.com/';"
+        "document.body.appendChild(a);</script></body></html>";
+    ASSERT_TRUE(Load("http://results.example/search?q=a"));
+    const std::optional<RenderedPage> page = Read();
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(page->links,
+              (std::vector<std::string>{
+                  "http://results.example/url?q=https://www.example.co.uk/", "https://two.example.ca/x",
+                  "http://results.example/search?q=a&start=10", "http://three.example.com/"}));
+    const std::optional<std::size_t> next = FindNextControl(page->elements);
+    ASSERT_TRUE(next.has_value());
+    EXPECT_EQ(page->elements[*next].id, "pnnext");
+    EXPECT_EQ(page->elements[*next].label, "Next");
+    EXPECT_EQ(browser.LastHttpStatus(), 0);
+    EXPECT_FALSE(HoldsChallenge(page->elements));
+
+    browser.ActivateElement(*next);
+    ASSERT_TRUE(RunUntil(
+        [&] { return browser.LocationURL() == "http://results.example/search?q=a&start=10"; }, 60000));
+}
+
+TEST_F(WebEngineSecureBrowser, TheNextButtonOfAFormPostsItsHiddenFields) {
+    proxy->pages["http://ddg.example/html/?q=a"] =
+        "<html><body><a href=\"https://r1.example.com/\">r1</a>"
+        "<form action=\"/html/\" method=\"post\"><input type=\"submit\" value=\"Previous\">"
+        "<input type=\"hidden\" name=\"q\" value=\"a\"></form>"
+        "<form action=\"/html/\" method=\"post\"><input type=\"submit\" class=\"btn\" value=\"Next\">"
+        "<input type=\"hidden\" name=\"q\" value=\"a\"><input type=\"hidden\" name=\"s\" value=\"10\">"
+        "<input type=\"hidden\" name=\"vqd\" value=\"4-123\"></form></body></html>";
+    proxy->pages["http://ddg.example/html/"] =
+        "<html><body><a href=\"https://r2.example.com/\">r2</a></body></html>";
+    ASSERT_TRUE(Load("http://ddg.example/html/?q=a"));
+    const std::optional<RenderedPage> page = Read();
+    ASSERT_TRUE(page.has_value());
+    const std::optional<std::size_t> next = FindNextControl(page->elements);
+    ASSERT_TRUE(next.has_value());
+    EXPECT_EQ(page->elements[*next].label, "Next");
+    EXPECT_TRUE(page->elements[*next].inForm);
+
+    const int before = completes;
+    browser.ActivateElement(*next);
+    ASSERT_TRUE(RunUntil([&] { return completes > before; }, 60000));
+    ASSERT_FALSE(proxy->targets.empty());
+    EXPECT_EQ(proxy->methods.back(), "POST");
+    EXPECT_EQ(proxy->targets.back(), "http://ddg.example/html/");
+    EXPECT_EQ(proxy->bodies.back(), "q=a&s=10&vqd=4-123");
+    const std::optional<RenderedPage> second = Read();
+    ASSERT_TRUE(second.has_value());
+    EXPECT_EQ(second->links, std::vector<std::string>{"https://r2.example.com/"});
+}
+
+TEST_F(WebEngineSecureBrowser, TooManyRequestsIsReportedWithItsChallenge) {
+    proxy->pages["http://www.google.com/sorry/index?continue=x"] =
+        "<html><body><form id=\"captcha-form\" action=\"index\" method=\"post\"><div id=\"recaptcha\"></div>"
+        "</form></body></html>";
+    proxy->statuses["http://www.google.com/sorry/index?continue=x"] = 429;
+    ASSERT_TRUE(Load("http://www.google.com/sorry/index?continue=x"));
+    const std::optional<RenderedPage> page = Read();
+    ASSERT_TRUE(page.has_value());
+    EXPECT_TRUE(HoldsChallenge(page->elements));
+    EXPECT_EQ(browser.LastHttpStatus(), 429);
+}
+
+TEST_F(WebEngineListBuilder, TheSecureWebModeKeepsItsProfileInTheBrowserSubfolder) {
+    QWebEngineProfile* profile = launcher.SecureProfile();
+    ASSERT_NE(profile, nullptr);
+    EXPECT_EQ(launcher.SecureProfile(), profile);
+    EXPECT_FALSE(profile->isOffTheRecord());
+    EXPECT_EQ(profile->persistentStoragePath(),
+              QString::fromStdString(appFolder) + QStringLiteral("/browser"));
+    EXPECT_EQ(profile->persistentCookiesPolicy(), QWebEngineProfile::ForcePersistentCookies);
+
+    engine.options().chkSecureWeb = true;
+    engine.cmdAdd_Click("secure phrase");
+    engine.Command1_Click();
+    ListBuilderWindow* window = launcher.Window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->WebBrowser1()->page()->profile(), profile);
 }
 
 } // namespace
