@@ -56,6 +56,15 @@ int Compare(std::string_view left, std::string_view right) {
 
 } // namespace
 
+NumbersModel::DateKey NumbersModel::MakeDateKey(std::string_view date) {
+    DateKey key{};
+    for (std::size_t i = 0; i < 8 * key.size(); ++i) {
+        const std::uint64_t byte = i < date.size() ? static_cast<unsigned char>(date[i]) : 0;
+        key[i / 8] |= byte << (8 * (7 - i % 8));
+    }
+    return key;
+}
+
 NumbersModel::NumbersModel(Database& database, QObject* parent)
     : QAbstractTableModel(parent)
     , database_(database) {}
@@ -173,8 +182,11 @@ void NumbersModel::Append(std::vector<FaxDetails> records) {
     const int first = rowCount();
     beginInsertRows({}, first, first + int(records.size()) - 1);
     rows_.reserve(rows_.size() + records.size());
-    for (FaxDetails& record : records)
+    dateKeys_.reserve(rows_.capacity());
+    for (FaxDetails& record : records) {
+        dateKeys_.push_back(MakeDateKey(record.date));
         rows_.push_back(MakeRow(std::move(record)));
+    }
     endInsertRows();
 }
 
@@ -183,6 +195,7 @@ void NumbersModel::RemoveRows(int first, int last) {
     for (int i = first; i <= last; ++i)
         --regionTotals_[std::size_t(rows_[std::size_t(i)].region)];
     rows_.erase(rows_.begin() + first, rows_.begin() + last + 1);
+    dateKeys_.erase(dateKeys_.begin() + first, dateKeys_.begin() + last + 1);
     endRemoveRows();
 }
 
@@ -217,9 +230,13 @@ void NumbersModel::Resync(std::vector<FaxDetails> records) {
             ++end;
         beginInsertRows({}, int(at), int(at + (end - next)) - 1);
         std::vector<Row> run;
+        std::vector<DateKey> keys;
         run.reserve(end - next);
-        for (std::size_t k = next; k < end; ++k)
+        for (std::size_t k = next; k < end; ++k) {
+            keys.push_back(MakeDateKey(records[k].date));
             run.push_back(MakeRow(std::move(records[k])));
+        }
+        dateKeys_.insert(dateKeys_.begin() + std::ptrdiff_t(at), keys.begin(), keys.end());
         rows_.insert(rows_.begin() + std::ptrdiff_t(at), std::make_move_iterator(run.begin()),
                      std::make_move_iterator(run.end()));
         endInsertRows();
@@ -280,10 +297,15 @@ bool NumbersModel::Matches(int row, const std::string& foldedNeedle, int region)
 }
 
 bool NumbersModel::Less(int left, int right, int column) const {
+    int order = 0;
+    if (column == Found) {
+        const DateKey& a = dateKeys_[std::size_t(left)];
+        const DateKey& b = dateKeys_[std::size_t(right)];
+        order = a != b ? (a < b ? -1 : 1) : 0;
+    }
     const Row& a = rows_[std::size_t(left)];
     const Row& b = rows_[std::size_t(right)];
-    int order = 0;
-    switch (column) {
+    switch (order != 0 ? ColumnCount : column) {
     case Number:
         order = Compare(a.fax, b.fax);
         break;
@@ -297,13 +319,14 @@ bool NumbersModel::Less(int left, int right, int column) const {
         order = CompareFolded(a.search, b.search);
         break;
     case Found:
+        // Dates longer than the key are told apart by their text.
         order = Compare(a.date, b.date);
         break;
     default:
         break;
     }
-    // Equal texts keep store order, so a sort is the same every time.
-    return order != 0 ? order < 0 : a.id < b.id;
+    // Equal texts keep store order (rows are in row id order), so a sort is the same every time.
+    return order != 0 ? order < 0 : left < right;
 }
 
 NumbersFilter::NumbersFilter(NumbersModel& model, QObject* parent)

@@ -100,7 +100,10 @@ NumbersWindow::NumbersWindow(Database& database, SettingsStore& settings, QStrin
 
     model_.Refresh();
     FillRegions();
+    // The rows are read before sorting is turned on, so they are sorted once rather than placed
+    // one by one.
     RestoreLayout();
+    connect(table_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &NumbersWindow::SaveSort);
     ShowStatus();
 
     // The store is read on this timer only, never per stored number, so a harvest never waits
@@ -173,7 +176,6 @@ void NumbersWindow::BuildControls() {
     connect(table_, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { OpenWebsite(index.row()); });
     connect(table_, &QTableView::customContextMenuRequested, this, &NumbersWindow::ShowContextMenu);
-    connect(table_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &NumbersWindow::SaveSort);
     connect(table_->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { saveWidths_.start(); });
 }
 
@@ -192,9 +194,8 @@ void NumbersWindow::RestoreLayout() {
         column = (*sort)[0];
         order = (*sort)[1] == 0 ? Qt::AscendingOrder : Qt::DescendingOrder;
     }
-    table_->horizontalHeader()->blockSignals(true);
-    table_->sortByColumn(column, order);
-    table_->horizontalHeader()->blockSignals(false);
+    // Sorting turned on sorts once, by the indicator.
+    table_->horizontalHeader()->setSortIndicator(column, order);
     table_->setSortingEnabled(true);
 }
 
