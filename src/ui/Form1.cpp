@@ -653,6 +653,8 @@ void Form1::ShowNumbers() {
         numbers_ = new NumbersWindow(
             engine_.Store(), settings_, QString::fromStdString(engine_.AppFolder()),
             [this] { return chkSecureWeb_->isChecked(); }, this);
+        connect(numbers_, &NumbersWindow::numberDeleted, this,
+                [this] { Act([this] { engine_.ShowRecentFaxes(); }); });
     }
     ShowInFront(*numbers_);
 }

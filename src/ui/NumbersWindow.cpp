@@ -323,9 +323,12 @@ void NumbersWindow::DeleteNumber(int shownRow) {
     // The row may have moved or gone while the question was open.
     if (!row.isValid())
         return;
-    if (!model_.DeleteRow(filter_.mapToSource(row).row()) && showWarning)
-        showWarning(QStringLiteral("The number %1 could not be deleted.").arg(number));
+    const bool deleted = model_.DeleteRow(filter_.mapToSource(row).row());
     ShowStatus();
+    if (deleted)
+        emit numberDeleted();
+    else if (showWarning)
+        showWarning(QStringLiteral("The number %1 could not be deleted.").arg(number));
 }
 
 QMenu* NumbersWindow::ShowContextMenu(const QPoint& viewportPoint) {

@@ -53,6 +53,10 @@ public:
     NumbersFilter& filter() { return filter_; }
     QTableView* table() const { return table_; }
 
+signals:
+    // A number was deleted from the store, so previews of recent numbers may show it no more.
+    void numberDeleted();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -185,6 +186,10 @@ TEST_F(NumbersWindowTest, DeleteAsksFirstAndRemovesOnlyThatNumberWithoutTouching
     EXPECT_EQ(Number(0), QStringLiteral("1-217-555-0102"));
     EXPECT_EQ(Status(), QStringLiteral("2 of 2 numbers"));
     EXPECT_EQ(Control<QComboBox>("cmbRegion")->count(), 2); // New York has gone from the list
+    // The main window's preview of recent numbers shows the deleted one no more.
+    EXPECT_TRUE(w.Find<QListWidget>("List3")
+                    ->findItems(QStringLiteral("1-212-555-0101"), Qt::MatchStartsWith)
+                    .isEmpty());
     EXPECT_EQ(w.engine->Stats().sessionNumbersFound, 3);
     EXPECT_EQ(w.engine->Stats().histNumbersFound, 3);
 }
