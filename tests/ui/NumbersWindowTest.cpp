@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QUrl>
@@ -268,6 +269,28 @@ TEST_F(NumbersWindowTest, NumbersStoredMeanwhileAppearWithoutLosingSelectionOrFi
     ASSERT_EQ(table->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(table->selectionModel()->selectedRows()[0].data().toString(), QStringLiteral("1-217-555-0102"));
     EXPECT_EQ(Control<QComboBox>("cmbRegion")->itemText(1), QStringLiteral("Illinois (4)"));
+}
+
+TEST_F(NumbersWindowTest, RowsStoredAboveTheViewLeaveTheRowsOnScreenWhereTheyAre) {
+    for (int i = 0; i < 200; ++i)
+        AddFax("1-500-555-" + std::to_string(1000 + i), "more.example", "lawyers", "Illinois");
+    window->Poll();
+    window->resize(600, 300);
+    table->verticalScrollBar()->setValue(50);
+    const QString top = table->indexAt(QPoint(0, 0)).data().toString();
+    ASSERT_FALSE(top.isEmpty());
+
+    for (int i = 0; i < 5; ++i)
+        AddFax("1-100-555-" + std::to_string(1000 + i), "first.example", "lawyers", "Illinois");
+    window->Poll();
+    EXPECT_EQ(Number(0), QStringLiteral("1-100-555-1000"));
+    EXPECT_EQ(table->indexAt(QPoint(0, 0)).data().toString(), top);
+
+    // At the very top the view stays at the top and shows what came in.
+    table->verticalScrollBar()->setValue(0);
+    AddFax("1-099-555-1000", "first.example", "lawyers", "Illinois");
+    window->Poll();
+    EXPECT_EQ(table->indexAt(QPoint(0, 0)).data().toString(), QStringLiteral("1-099-555-1000"));
 }
 
 TEST(NumbersWindowStore, AStoreThatCannotBeReadShowsAnEmptyTableAndSaysSo) {
