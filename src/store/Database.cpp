@@ -50,6 +50,9 @@ constexpr const char* kSearches = "SELECT search FROM searches ORDER BY rowid";
 constexpr const char* kFirstWebsite = "SELECT website FROM websites ORDER BY rowid LIMIT 1";
 constexpr const char* kAllFaxes = "SELECT fax FROM faxes ORDER BY rowid";
 constexpr const char* kFaxRecords = "SELECT rowid, fax FROM faxes ORDER BY rowid";
+constexpr const char* kFaxDetailsFrom =
+    "SELECT rowid, fax, Date, website, search, location FROM faxes WHERE rowid >= ?1 ORDER BY rowid";
+constexpr const char* kDataVersion = "PRAGMA data_version";
 constexpr const char* kDeleteFaxRecord = "DELETE FROM faxes WHERE rowid = ?1 AND fax = ?2";
 constexpr const char* kTablesReadable =
     "SELECT (SELECT count(*) FROM (SELECT fax, Date, website, search, location "
@@ -121,6 +124,25 @@ std::optional<std::vector<std::string>> Lines(sqlite::Connection& connection, co
         return std::nullopt;
     }
     return lines;
+}
+
+// Every row the statement yields, made by the reader; nothing when the walk failed part-way. The
+// statement is reset on return, before a caller may drop the connection that holds it.
+template <typename Row, typename Reader>
+std::optional<std::vector<Row>> ReadRows(sqlite::Connection& connection, const char* sql,
+                                         std::int64_t firstRow, Reader read) {
+    auto query = connection.Prepare(sql);
+    // A statement without parameters ignores the bind.
+    query.BindInteger(1, firstRow);
+    std::vector<Row> rows;
+    int rc = query.Step();
+    for (; rc == SQLITE_ROW; rc = query.Step()) {
+        rows.push_back(read(query));
+    }
+    if (rc != SQLITE_DONE) {
+        return std::nullopt;
+    }
+    return rows;
 }
 
 // Whether records could be added now: the file is writable, every statement's table and columns
@@ -235,6 +257,7 @@ sqlite::Connection* Database::Open() {
             connection->Execute("PRAGMA synchronous=NORMAL");
         }
         connection_ = std::move(connection);
+        ++connections_;
         fileDevice_ = device;
         fileInode_ = inode;
     }
@@ -477,15 +500,11 @@ std::optional<std::vector<FaxRecord>> Database::FaxRecords() {
     if (connection == nullptr) {
         return std::nullopt;
     }
-    auto query = connection->Prepare(kFaxRecords);
-    std::vector<FaxRecord> records;
-    int rc = query.Step();
-    for (; rc == SQLITE_ROW; rc = query.Step()) {
-        records.push_back({query.Integer(0), query.Text(1)});
-    }
-    if (rc != SQLITE_DONE) {
+    auto records = ReadRows<FaxRecord>(*connection, kFaxRecords, 0, [](const sqlite::Query& query) {
+        return FaxRecord{query.Integer(0), query.Text(1)};
+    });
+    if (!records) {
         Drop();
-        return std::nullopt;
     }
     return records;
 }
@@ -510,6 +529,37 @@ bool Database::DeleteFaxRecords(const std::vector<FaxRecord>& records) {
     connection->Execute("ROLLBACK");
     Drop();
     return false;
+}
+
+std::optional<std::vector<FaxDetails>> Database::FaxDetailsFrom(std::int64_t firstRow) {
+    auto* connection = Open();
+    if (connection == nullptr) {
+        return std::nullopt;
+    }
+    auto records =
+        ReadRows<FaxDetails>(*connection, kFaxDetailsFrom, firstRow, [](const sqlite::Query& query) {
+            return FaxDetails{query.Integer(0), query.Text(1), query.Text(2),
+                              query.Text(3),    query.Text(4), query.Text(5)};
+        });
+    if (!records) {
+        Drop();
+    }
+    return records;
+}
+
+// The data version moves with every commit of another connection, the change count with every
+// row this connection writes; a new connection starts both afresh, so it counts as a change too.
+std::optional<StoreChangeMark> Database::ChangeMark() {
+    auto* connection = Open();
+    if (connection == nullptr) {
+        return std::nullopt;
+    }
+    const auto otherWrites = Scalar(*connection, kDataVersion);
+    if (!otherWrites) {
+        Drop();
+        return std::nullopt;
+    }
+    return StoreChangeMark{connections_, *otherWrites, connection->TotalChanges()};
 }
 
 } // namespace tarnwick

@@ -29,6 +29,28 @@ struct FaxRecord {
     std::string fax;
 };
 
+// One stored number with every field, as the store holds them (Windows-1252 text).
+struct FaxDetails {
+    std::int64_t row = 0;
+    std::string fax;
+    std::string date; // "YYYY-MM-DD HH:MM:SS"
+    std::string website;
+    std::string search;
+    std::string location;
+
+    bool operator==(const FaxDetails&) const = default;
+};
+
+// Changes whenever a record of any table may have been added or deleted, by this object or by
+// another program; compared, never read as a number.
+struct StoreChangeMark {
+    std::uint64_t connection = 0;
+    std::int64_t otherWrites = 0;
+    std::int64_t ownWrites = 0;
+
+    bool operator==(const StoreChangeMark&) const = default;
+};
+
 class Database final {
 public:
     explicit Database(std::string path); // path of spider.mdb
@@ -65,6 +87,11 @@ public:
     std::optional<std::vector<FaxRecord>> FaxRecords();
     // Deletes exactly these records, all or none; a record stored since they were read stays.
     bool DeleteFaxRecords(const std::vector<FaxRecord>& records);
+    // Every fax with all its fields from the given row on, in insertion order; nothing when the
+    // table could not be read.
+    std::optional<std::vector<FaxDetails>> FaxDetailsFrom(std::int64_t firstRow);
+    // Cheap enough to ask every second: no table is read. Nothing when the file cannot be opened.
+    std::optional<StoreChangeMark> ChangeMark();
 
     // How long an operation waits for a lock held by another program before it gives up; 50 ms
     // unless set, kept short because the operations run on the user-interface thread.
@@ -81,6 +108,7 @@ private:
     std::unique_ptr<sqlite::Connection> connection_;
     std::uint64_t fileDevice_ = 0;
     std::uint64_t fileInode_ = 0;
+    std::uint64_t connections_ = 0;
 };
 
 } // namespace tarnwick

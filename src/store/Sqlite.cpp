@@ -99,6 +99,10 @@ bool Connection::ReadOnly() const {
     return sqlite3_db_readonly(db_, "main") != 0;
 }
 
+std::int64_t Connection::TotalChanges() const {
+    return sqlite3_total_changes64(db_);
+}
+
 bool Connection::Compiles(const char* sql) {
     return Statement(db_, sql).Handle() != nullptr;
 }

@@ -61,8 +61,9 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     Query Prepare(const char* sql);
-    bool Execute(const char* sql); // runs a statement text without parameters, possibly several
-    bool ReadOnly() const;         // SQLite opened the file read-only, for instance for lack of rights
+    bool Execute(const char* sql);     // runs a statement text without parameters, possibly several
+    bool ReadOnly() const;             // SQLite opened the file read-only, for instance for lack of rights
+    std::int64_t TotalChanges() const; // rows written through this connection so far
     // Whether the statement compiles against the schema as it is now; nothing is kept.
     bool Compiles(const char* sql);
 

@@ -388,6 +388,11 @@ void Form1::BuildMenus() {
         items[i] = menu->addAction(entries[i].item);
         items[i]->setObjectName(QLatin1String(entries[i].itemName));
     }
+    auto* browseNumbers = new QAction(QStringLiteral("Browse Numbers…"), this);
+    browseNumbers->setObjectName(QStringLiteral("mnuBrowseNumbers"));
+    browseNumbers->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    findChild<QMenu*>(QStringLiteral("mnuFile"))->insertAction(items[0], browseNumbers);
+    connect(browseNumbers, &QAction::triggered, this, &Form1::ShowNumbers);
     connect(items[0], &QAction::triggered, this, &QWidget::close);
     connect(items[1], &QAction::triggered, this, &Form1::helpRequested);
     connect(items[2], &QAction::triggered, this, &Form1::aboutRequested);
@@ -666,6 +671,17 @@ void Form1::ShowExport() {
     ShowInFront(*export_);
 }
 
+void Form1::ShowNumbers() {
+    if (!numbers_) {
+        numbers_ = new NumbersWindow(
+            engine_.Store(), settings_, QString::fromStdString(engine_.AppFolder()),
+            [this] { return chkSecureWeb_->isChecked(); }, this);
+        connect(numbers_, &NumbersWindow::numberDeleted, this,
+                [this] { Act([this] { engine_.ShowRecentFaxes(); }); });
+    }
+    ShowInFront(*numbers_);
+}
+
 void Form1::PlaceStatusBar() {
     const int height = StatusBar1_->height();
     StatusBar1_->setGeometry(0, std::max(0, client_->height() - height), client_->width(), height);
@@ -753,6 +769,8 @@ void Form1::closeEvent(QCloseEvent* event) {
     engine_.Shutdown();
     if (export_)
         export_->close();
+    if (numbers_)
+        numbers_->close();
     emit unloading();
     event->accept();
 }

@@ -4,6 +4,7 @@
 
 #include "harvest/HarvestEngine.h"
 #include "ui/Branding.h"
+#include "ui/NumbersWindow.h"
 #include "ui/frmExport.h"
 
 #include <QElapsedTimer>
@@ -45,6 +46,7 @@ public:
     std::function<void(frmExport&)> prepareExport;
 
     frmExport* exportWindow() const { return export_; }
+    NumbersWindow* numbersWindow() const { return numbers_; }
     // The design geometry in twips of a control laid out by this window.
     QRect TwipGeometry(const QWidget* control) const { return twips_.value(control); }
     // How often engine changes have been drawn so far.
@@ -93,6 +95,7 @@ private:
     void AddSearch();
     void ViewDatabase();
     void ShowExport();
+    void ShowNumbers();
 
     HarvestEngine& engine_;
     SettingsStore& settings_;
@@ -138,6 +141,7 @@ private:
     std::array<QLabel*, 4> panels_{};
     QProgressBar* pb1_ = nullptr;
     QPointer<frmExport> export_;
+    QPointer<NumbersWindow> numbers_;
 
     std::array<bool, 3> listDirty_{};
     std::array<bool, 4> panelDirty_{};
