@@ -124,7 +124,8 @@ TEST(EngineFetch, WritesThePageFileAndQueuesTheFirstLinkOfEachLine) {
     EXPECT_EQ(h.web.RequestCount(), 3u);
 }
 
-TEST(EngineFetch, StopWhileTheLinksAreReadEndsTheChainBeforeTheNumbers) {
+// A page that arrived is read to the end: Stop ends the queueing of its links, not its numbers.
+TEST(EngineFetch, StopWhileTheLinksAreReadQueuesNoLinkButStillStoresTheNumbers) {
     EngineHarness h;
     h.web.SetPage("www.site.com", "/",
                   "<body>\r\n<a href=\"next.html\">n</a>\r\n<p>Fax: (212) 555-0166</p>\r\n");
@@ -142,8 +143,12 @@ TEST(EngineFetch, StopWhileTheLinksAreReadEndsTheChainBeforeTheNumbers) {
     EXPECT_TRUE(FileExists(h.appFolder() + "/html0.txt"));
     EXPECT_EQ(h.engine().Stats().sessionSitesFound, 0);
     EXPECT_EQ(h.db().CountWebsites(), 0);
-    EXPECT_TRUE(h.StoredFaxes().empty());
+    const std::vector<FaxRow> stored = h.StoredFaxes();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].fax, "1-212-555-0166");
+    EXPECT_EQ(h.engine().Stats().sessionNumbersFound, 1);
     EXPECT_EQ(h.engine().StatusText(2), "");
+    EXPECT_FALSE(h.web.WasRequested("www.site.com", "/next.html"));
 }
 
 TEST(EngineFetch, StopWhileNumbersAreStoredFinishesThePageButHandsTheSlotNothing) {
