@@ -12,7 +12,6 @@ namespace tarnwick {
 
 namespace {
 
-constexpr int kWebsiteFound = 1;
 constexpr std::int32_t kFewestToHarvest = 21;
 
 QString Number(std::int32_t value) {
@@ -90,7 +89,7 @@ void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
         ++foundOnPage_;
         // Counted only once queued, so the counter never runs ahead of the queue.
         if (harvest_.Store().TryAddWebsite(website))
-            harvest_.CountEvent(kWebsiteFound);
+            harvest_.CountEvent(Counted::WebsiteFound);
         ++foundTotal_;
     }
     SetText1(QStringLiteral("Extracted ") + Number(foundTotal_) + QStringLiteral(" unique results."));
@@ -110,15 +109,15 @@ void ListBuilder::QueryNextPage() {
     browser_.Stop();
     emit hideRequested();
     if (foundTotal_ < kFewestToHarvest) {
-        harvest_.SetStatusText(1, "Stopped");
-        harvest_.SetStatusText(2, "Not enough results");
+        harvest_.SetStatusText(StatusPanel::Download, "Stopped");
+        harvest_.SetStatusText(StatusPanel::Step, "Not enough results");
         if (harvest_.List(ListId::List1).size() < 2) {
-            harvest_.SetStatusText(3, "Add more search terms");
+            harvest_.SetStatusText(StatusPanel::Result, "Add more search terms");
             emit unloadRequested();
             return;
         }
         harvest_.RemoveFirstPhrase();
-        harvest_.SetStatusText(3, "Trying next search");
+        harvest_.SetStatusText(StatusPanel::Result, "Trying next search");
         // Unloads this window and opens a fresh one for the new first phrase.
         harvest_.StartNextSearch();
         return;

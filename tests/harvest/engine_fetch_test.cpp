@@ -7,7 +7,6 @@
 #include <QSignalSpy>
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <map>
 #include <ostream>
 #include <set>
 
@@ -331,53 +330,6 @@ TEST(EngineCrawl, CrawlsALinkedWebAndStoresEveryNumberOnce) {
     EXPECT_EQ(h.engine().List(ListId::List3).size(), 4u);
     EXPECT_EQ(h.sounds.Count("/sounds/foundfax.wav"), 4);
     EXPECT_TRUE(h.engine().TimedOutHosts().empty());
-}
-
-// Nineteen pages of a hundred numbers each and no links: the take after the last page ends the
-// harvest while other slots' pages are still being saved, read and scanned. Every page that
-// arrived whole keeps all its numbers; only downloads still in flight are abandoned.
-TEST(EngineCrawl, TheQueueRunningDryLosesNoNumberOfAPageThatArrived) {
-    constexpr int kPages = 19;
-    constexpr int kNumbersPerPage = 100;
-    EngineHarness h;
-    std::vector<std::string> queue = {"dropped.example/"};
-    for (int page = 0; page < kPages; ++page) {
-        std::string body = "<body>\r\n";
-        for (int line = 0; line < 2000; ++line) {
-            body += "<p>filler line " + std::to_string(line) + "</p>\r\n";
-        }
-        for (int n = 0; n < kNumbersPerPage; ++n) {
-            const std::string last = std::to_string(1000 + n);
-            body += "<p>Fax: (212) " + std::to_string(300 + page) + "-" + last + "</p>\r\n";
-        }
-        const std::string host = "page" + std::to_string(page) + ".example";
-        h.web.SetPage(host, "/", body);
-        queue.push_back(host + "/");
-    }
-    h.Phrases({"plumbers"});
-    h.Queue(queue);
-    h.engine().cmdDoSearch_Click();
-    ASSERT_TRUE(EngineHarness::WaitFor([&] { return !h.engine().harvesting(); }, 30000));
-    const auto allStored = [&] {
-        return h.StoredFaxes().size() ==
-               static_cast<std::size_t>(h.engine().Stats().sessionSitesScanned * kNumbersPerPage);
-    };
-    EngineHarness::WaitFor(allStored, 10000);
-    EngineHarness::Pump(200);
-
-    EXPECT_GE(h.engine().Stats().sessionSitesScanned, 10);
-    EXPECT_TRUE(allStored()) << h.StoredFaxes().size() << " numbers of "
-                             << h.engine().Stats().sessionSitesScanned << " pages";
-    EXPECT_EQ(h.engine().StatusText(2), "No more websites queued")
-        << "pages finishing late keep the end's texts";
-    const std::vector<FaxRow> stored = h.StoredFaxes();
-    std::map<std::string, int> perWebsite;
-    for (const FaxRow& row : stored) {
-        ++perWebsite[row.website];
-    }
-    for (const auto& [website, count] : perWebsite) {
-        EXPECT_EQ(count, kNumbersPerPage) << website;
-    }
 }
 
 TEST(EngineCrawl, InternationalNumbersNeedTheOptionAndThePreviewKeepsTwentyOneLines) {
