@@ -50,12 +50,6 @@ struct HarvestEngine::Units {
 HarvestEngine::HarvestEngine(EngineServices services, QObject* parent)
     : QObject(parent)
     , d(std::make_unique<Units>(std::move(services))) {
-    RunView* view = &d->view;
-    connect(view, &RunView::harvestingChanged, this, &HarvestEngine::harvestingChanged);
-    connect(view, &RunView::buttonEnabledChanged, this, &HarvestEngine::buttonEnabledChanged);
-    connect(view, &RunView::listChanged, this, &HarvestEngine::listChanged);
-    connect(view, &RunView::statusTextChanged, this, &HarvestEngine::statusTextChanged);
-    connect(view, &RunView::progressChanged, this, &HarvestEngine::progressChanged);
     connect(&d->stats, &HarvestStats::changed, this, &HarvestEngine::statisticsChanged);
     connect(&d->run, &RunControl::harvestEnded, this, &HarvestEngine::harvestEnded);
 }

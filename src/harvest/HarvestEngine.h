@@ -66,7 +66,7 @@ public:
     void CountEvent(Counted what);
     void CountEvent(int kind); // 0, 1 or 2 as Counted; any other kind only redraws
 
-    // State the windows show.
+    // State the windows show; view() announces its changes.
     RunView& view();
     bool harvesting() const;
     bool IsEnabled(Button button) const;
@@ -94,11 +94,6 @@ public:
     std::string TimedOutHosts() const;
 
 signals:
-    void harvestingChanged(bool harvesting);
-    void buttonEnabledChanged(tarnwick::Button button, bool enabled);
-    void listChanged(tarnwick::ListId list);
-    void statusTextChanged(int panel, const QString& text);
-    void progressChanged(int value);
     void statisticsChanged(); // StatsD
     void harvestEnded();      // EndHarvest or Stop ran
 

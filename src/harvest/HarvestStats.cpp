@@ -42,9 +42,8 @@ void HarvestStats::Count(Counted what) {
         stats_.histNumbersFound = Increment(stats_.histNumbersFound);
         break;
     }
-    // The first change after a quiet second is saved at once, later ones with the next save.
+    // Saved a second after the first change that is not saved yet, with every change since.
     if (!saveTimer_.isActive()) {
-        Save();
         saveTimer_.start();
     }
     emit changed();

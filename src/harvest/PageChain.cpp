@@ -119,7 +119,7 @@ void PageChain::ClassicLinks(const RunPtr& run) {
             continue;
         }
         if (const std::optional<std::string> link = LinkOfLine(std::string(line))) {
-            queue_.QueueLink(NormaliseLink(*link, run->directory));
+            queue_.QueueLink(NormaliseLink(*link, run->directory), false);
         }
     }
     Say(StatusPanel::Step, "");
@@ -148,7 +148,7 @@ void PageChain::SecureLinks(const RunPtr& run) {
         }
         std::optional<std::string> address = LinkWebsite(run->hrefs[run->nextHref++], run->base);
         if (address && !queue_.fetched().Contains(*address)) {
-            queue_.QueueLink(std::move(*address));
+            queue_.QueueLink(*address, true);
         }
     }
     Say(StatusPanel::Step, "");
@@ -192,9 +192,7 @@ void PageChain::StoreNumbers(const RunPtr& run) {
 // Previewed, sounded and counted only once stored, so the counters never run ahead of the
 // database.
 void PageChain::StoreNumber(const Run& run, const FoundFax& fax) {
-    std::string number = fax.number;
-    std::string search = run.search;
-    if (!services_.database.TryAddFax(number, run.job.host + run.job.path, search, fax.location)) {
+    if (!services_.database.AddFax(fax.number, run.job.host + run.job.path, run.search, fax.location)) {
         return;
     }
     faxesFoundCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(faxesFoundCount_) + 1u);
@@ -212,6 +210,11 @@ void PageChain::StoreNumber(const Run& run, const FoundFax& fax) {
 }
 
 void PageChain::End(const RunPtr& run, bool complete) {
+    // A page read after the harvest stopped has its counts saved with it, as the stop saved those
+    // before it.
+    if (!view_.harvesting()) {
+        stats_.Save();
+    }
     emit ended(run->job.slot, complete);
 }
 

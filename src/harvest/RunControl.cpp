@@ -175,7 +175,7 @@ void RunControl::TakeNextWebsite(int i) {
             view_.Changed(ListId::List2);
             return;
         }
-        queue_.Append(next);
+        queue_.Append(next, options_.chkSecureWeb);
         // A work list down to the website just queued: that website is the head now, the one
         // handed to this slot, instead of being dropped unfetched by the next take.
         if (website.empty() && queue_.ListSize() == 1 && !next.empty()) {

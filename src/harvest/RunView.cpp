@@ -26,10 +26,14 @@ void RunView::SetEnabled(Button button, bool on) {
     }
 }
 
+void RunView::SetDatabaseButtons(bool on) {
+    SetEnabled(Button::cmdViewDatabase, on);
+    SetEnabled(Button::Command2, on);
+    SetEnabled(Button::Command3, on);
+}
+
 void RunView::ShowHarvestRunning(bool morePhrases) {
-    SetEnabled(Button::cmdViewDatabase, false);
-    SetEnabled(Button::Command2, false);
-    SetEnabled(Button::Command3, false);
+    SetDatabaseButtons(false);
     SetEnabled(Button::cmdStop, true);
     SetEnabled(Button::cmdResume, false);
     SetEnabled(Button::Command1, false);
@@ -41,9 +45,7 @@ void RunView::ShowHarvestRunning(bool morePhrases) {
 void RunView::ShowHarvestStopped(bool offerResume) {
     SetEnabled(Button::cmdStop, false);
     SetEnabled(Button::Command1, true);
-    SetEnabled(Button::cmdViewDatabase, true);
-    SetEnabled(Button::Command2, true);
-    SetEnabled(Button::Command3, true);
+    SetDatabaseButtons(true);
     UpdateNextButton();
     if (offerResume) {
         SetEnabled(Button::cmdResume, true);
@@ -52,9 +54,7 @@ void RunView::ShowHarvestStopped(bool offerResume) {
 
 void RunView::ShowListing() {
     SetEnabled(Button::cmdResume, false);
-    SetEnabled(Button::cmdViewDatabase, false);
-    SetEnabled(Button::Command2, false);
-    SetEnabled(Button::Command3, false);
+    SetDatabaseButtons(false);
 }
 
 void RunView::UpdateNextButton() {

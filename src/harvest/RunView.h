@@ -64,6 +64,7 @@ signals:
     void progressChanged(int value);
 
 private:
+    void SetDatabaseButtons(bool on); // View Fax Database, Export and Delete All
     static std::size_t Index(Button b) { return static_cast<std::size_t>(b); }
     static std::size_t PanelIndex(StatusPanel p) { return static_cast<std::size_t>(p) - 1; }
 

@@ -54,6 +54,12 @@ std::string SkippedHosts::Key(const std::string& host) {
     return name + ":" + std::to_string(HostPort(host));
 }
 
+// The secure web queues a link exactly as resolved: a query may hold "http://" that the classic
+// cleaning would cut out, making the website one that is never fetched as linked.
+WebsiteText WorkQueue::TextOf(bool secureWeb) {
+    return secureWeb ? WebsiteText::AsGiven : WebsiteText::Cleaned;
+}
+
 WorkQueue::WorkQueue(RunView& view, Database& database, HarvestStats& stats)
     : view_(view)
     , db_(database)
@@ -102,10 +108,9 @@ std::string WorkQueue::FirstQueued() {
     return db_.FirstQueuedWebsite();
 }
 
-void WorkQueue::Append(const std::string& website) {
+void WorkQueue::Append(const std::string& website, bool secureWeb) {
     if (!website.empty()) {
-        std::string queued = website;
-        db_.DeleteWebsite(queued);
+        db_.DeleteWebsite(website, TextOf(secureWeb));
     }
     view_.List(ListId::List2).push_back(website);
     view_.Changed(ListId::List2);
@@ -118,8 +123,9 @@ void WorkQueue::DropEmptyHead() {
     }
 }
 
-void WorkQueue::QueueLink(std::string address) {
-    if (!db_.WebsiteKnown(address, view_.List(ListId::List2)) && db_.TryAddWebsite(address)) {
+void WorkQueue::QueueLink(const std::string& address, bool secureWeb) {
+    const WebsiteText text = TextOf(secureWeb);
+    if (!db_.WebsiteKnown(address, view_.List(ListId::List2), text) && db_.AddWebsite(address, text)) {
         stats_.Count(Counted::WebsiteFound);
     }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "harvest/WebLinks.h"
+#include "store/Database.h"
 
 #include <cstddef>
 #include <deque>
@@ -13,7 +14,6 @@
 
 namespace tarnwick {
 
-class Database;
 class HarvestStats;
 class RunView;
 
@@ -58,18 +58,20 @@ public:
     // The oldest queued website, still in the table; "" when none (or the table is unreadable).
     std::string FirstQueued();
     // Moves `website` from the table to the end of the work list; "" is appended as it is.
-    void Append(const std::string& website);
+    void Append(const std::string& website, bool secureWeb);
     // A work list holding only what empty takes left behind: cleared, so the queue counts as dry.
     void DropEmptyHead();
 
     // Queues a page's link unless known; counted as found once stored.
-    void QueueLink(std::string address);
+    void QueueLink(const std::string& address, bool secureWeb);
 
     SkippedHosts& skipped() { return skipped_; }
     const SkippedHosts& skipped() const { return skipped_; }
     FetchedWebsites& fetched() { return fetched_; }
 
 private:
+    static WebsiteText TextOf(bool secureWeb);
+
     RunView& view_;
     Database& db_;
     HarvestStats& stats_;

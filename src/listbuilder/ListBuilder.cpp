@@ -85,10 +85,10 @@ void ListBuilder::WebBrowser1_DocumentComplete() {
 
 void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
     foundOnPage_ = 0;
-    for (std::string website : ExtractResultDomains(pageHtml, foundText_, secureWeb_)) {
+    for (const std::string& website : ExtractResultDomains(pageHtml, foundText_, secureWeb_)) {
         ++foundOnPage_;
         // Counted only once queued, so the counter never runs ahead of the queue.
-        if (harvest_.Store().TryAddWebsite(website))
+        if (harvest_.Store().AddWebsite(website))
             harvest_.CountEvent(Counted::WebsiteFound);
         ++foundTotal_;
     }

@@ -51,7 +51,7 @@ TEST_P(EngineProgress, FollowsTheAnnouncedLength) {
     h.web.SetDripInterval(std::chrono::milliseconds(1));
     h.web.SetResponse("drip.example", "/",
                       "HTTP/1.1 200 OK\r\n" + c.lengthLine + "\r\n\r\n" + std::string(100, 'z'));
-    QSignalSpy progress(&h.engine(), &HarvestEngine::progressChanged);
+    QSignalSpy progress(&h.engine().view(), &RunView::progressChanged);
     HarvestOne(h, "drip.example/");
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.engine().Stats().sessionSitesScanned == 1; }));
 
@@ -128,7 +128,7 @@ TEST(EngineFetch, StopWhileTheLinksAreReadQueuesNoLinkButStillStoresTheNumbers) 
     EngineHarness h;
     h.web.SetPage("www.site.com", "/",
                   "<body>\r\n<a href=\"next.html\">n</a>\r\n<p>Fax: (212) 555-0166</p>\r\n");
-    QObject::connect(&h.engine(), &HarvestEngine::statusTextChanged, &h.engine(),
+    QObject::connect(&h.engine().view(), &RunView::statusTextChanged, &h.engine(),
                      [&](int panel, const QString& text) {
                          if (panel == 2 && text == QStringLiteral("Getting Links")) {
                              h.engine().cmdStop_Click();

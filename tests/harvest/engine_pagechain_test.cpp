@@ -69,7 +69,7 @@ TEST(PageChain, ALongLinkPassLetsPendingEventsRun) {
     QTimer other;
     QObject::connect(&other, &QTimer::timeout, &other, [&] { ++turns; });
     QObject::connect(
-        &h.engine(), &HarvestEngine::statusTextChanged, &h.engine(), [&](int panel, const QString& text) {
+        &h.engine().view(), &RunView::statusTextChanged, &h.engine(), [&](int panel, const QString& text) {
             if (panel == 2 && text == QStringLiteral("Getting Links") && turns < 0) {
                 turns = 0;
                 other.start(0);

@@ -59,7 +59,7 @@ TEST(EngineSecure, FetchesOverHttpsWithTheExactRequestAndShowsTheScheme) {
     EngineHarness h(true);
     h.refusePlain.insert("shop.example.com");
     h.web.SetPage("shop.example.com", "/contact.html", kFax);
-    QSignalSpy status(&h.engine(), &HarvestEngine::statusTextChanged);
+    QSignalSpy status(&h.engine().view(), &RunView::statusTextChanged);
     HarvestOne(h, "shop.example.com/contact.html");
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return StoredNumber(h, "1-212-555-0188"); }));
 

@@ -69,7 +69,7 @@ TEST(WorkQueue, TakesTheHeadAndRefillsTheTailFromTheTable) {
     EXPECT_EQ(queue.TakeHead(), "b.example/");
     const std::string next = queue.FirstQueued();
     EXPECT_EQ(next, "d.example/");
-    queue.Append(next);
+    queue.Append(next, false);
     EXPECT_EQ(view.List(ListId::List2), (std::vector<std::string>{"b.example/", "c.example/", "d.example/"}));
     EXPECT_EQ(h.db().CountWebsites(), 0);
 
@@ -84,15 +84,39 @@ TEST(WorkQueue, ALinkIsCountedOnceQueuedAndNeverWhenKnown) {
     HarvestStats stats(h.settings);
     WorkQueue queue(view, h.db(), stats);
     view.List(ListId::List2) = {"listed.example/"};
-    queue.QueueLink("new.example/");
-    queue.QueueLink("new.example/");
-    queue.QueueLink("listed.example/");
+    queue.QueueLink("new.example/", false);
+    queue.QueueLink("new.example/", false);
+    queue.QueueLink("listed.example/", false);
     EXPECT_EQ(stats.Get().sessionSitesFound, 1);
     EXPECT_EQ(h.db().CountWebsites(), 1);
 
     EXPECT_TRUE(queue.EmptyAll());
     EXPECT_EQ(stats.Get().sessionSitesFound, 0);
     EXPECT_TRUE(queue.ListEmpty());
+    EXPECT_EQ(h.db().CountWebsites(), 0);
+}
+
+// The secure web queues a link as resolved, "http://" in its query included, and takes it out
+// of the table by that same text; the classic crawl keeps cutting "http://" out.
+TEST(WorkQueue, TheSecureWebQueuesALinkExactlyAsResolved) {
+    EngineHarness h;
+    RunView view;
+    HarvestStats stats(h.settings);
+    WorkQueue queue(view, h.db(), stats);
+    const std::string link = "shop.example/go?next=http://other.example/";
+    queue.QueueLink(link, true);
+    queue.QueueLink(link, true);
+    queue.QueueLink("shop.example/go?next=other.example/", true);
+    EXPECT_EQ(stats.Get().sessionSitesFound, 2);
+    EXPECT_EQ(queue.FirstQueued(), link);
+    queue.Append(queue.FirstQueued(), true);
+    EXPECT_EQ(view.List(ListId::List2).back(), link);
+    EXPECT_EQ(queue.FirstQueued(), "shop.example/go?next=other.example/");
+
+    queue.QueueLink("classic.example/go?next=http://other.example/", false);
+    EXPECT_TRUE(queue.LoadBatch());
+    EXPECT_EQ(view.List(ListId::List2), (std::vector<std::string>{"shop.example/go?next=other.example/",
+                                                                  "classic.example/go?next=other.example/"}));
     EXPECT_EQ(h.db().CountWebsites(), 0);
 }
 
