@@ -111,9 +111,7 @@ void RunControl::Resume() {
 void RunControl::Next() {
     if (!phrases_.HasMoreThanOne()) {
         if (options_.cmbLastSearch == 1) {
-            if (options_.chkAudioFinished) {
-                PlaySound(services_, "finished.wav");
-            }
+            PlayFinishedSound();
         } else {
             Stop();
         }
@@ -224,9 +222,7 @@ void RunControl::QueueRanDry() {
         // Idle slots look again at every idle time-out; the sound marks only the moment the
         // queue ran dry.
         dryAnnounced_ = true;
-        if (options_.chkAudioFinished) {
-            PlaySound(services_, "finished.wav");
-        }
+        PlayFinishedSound();
     }
 }
 
@@ -275,10 +271,14 @@ void RunControl::Halt(bool queueRanDry) {
     view_.SetStatus(StatusPanel::Result, queueRanDry ? "Try a different search" : "");
     view_.SetStatus(StatusPanel::Extra, "");
     stats_.Save();
+    PlayFinishedSound();
+    emit harvestEnded();
+}
+
+void RunControl::PlayFinishedSound() {
     if (options_.chkAudioFinished) {
         PlaySound(services_, "finished.wav");
     }
-    emit harvestEnded();
 }
 
 void RunControl::OnDownloadFailed(int slot, bool unreachable, const std::string& host) {

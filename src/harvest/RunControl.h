@@ -58,6 +58,7 @@ private:
     void Halt(bool queueRanDry);
     void EndHarvest() { Halt(true); }
     void DropPhraseAndQueue();
+    void PlayFinishedSound(); // when "On Finished" is ticked
     void OnDownloadFailed(int slot, bool unreachable, const std::string& host);
     void OnChainEnded(int slot, bool complete);
 
