@@ -2,16 +2,19 @@
 // cost of showing every list, text and counter change is in the figures, beside the same crawl by
 // the engine alone. Reports both rates in pages per second, their ratio and the longest stall of
 // the event loop with the window (how late a 10 ms timer fires), which bounds how long a click on
-// Stop or Next waits.
+// Stop or Next waits. Both crawls keep their settings in the program's own store (QSettings, in
+// a temporary folder), so what saving the lifetime counters costs is in the figures.
 #include "FixtureWeb.h"
 #include "StallProbe.h"
 #include "harvest/HarvestEngine.h"
 #include "store/Database.h"
 #include "ui/Form1.h"
+#include "ui/QtSettingsStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -49,12 +52,10 @@ std::string PageBody(int page) {
     return body + "</body></html>\r\n";
 }
 
-struct Quiet final : SoundPlayer, UserPrompts, SettingsStore {
+struct Quiet final : SoundPlayer, UserPrompts {
     void PlaySoundFile(const std::string&) override {}
     void ShowMessage(const std::string&, FocusTarget) override {}
     bool ConfirmOkCancel(const std::string&, const std::string&) override { return true; }
-    std::string Read(const std::string&, const std::string& fallback) override { return fallback; }
-    void Write(const std::string&, const std::string&) override {}
 };
 
 struct CrawlFigures {
@@ -80,13 +81,16 @@ CrawlFigures Crawl(bool withWindow) {
         return test::FixtureWeb::OkResponse(PageBody(page));
     });
     Quiet quiet;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       dir.path() + QStringLiteral("/settings"));
+    QtSettingsStore settings;
     const quint16 port = web.Port();
-    HarvestEngine engine(EngineServices{database, folder, quiet, quiet, quiet, [port](const std::string&) {
+    HarvestEngine engine(EngineServices{database, folder, quiet, quiet, settings, [port](const std::string&) {
                                             return Endpoint{QStringLiteral("127.0.0.1"), port};
                                         }});
     std::unique_ptr<Form1> form;
     if (withWindow) {
-        form = std::make_unique<Form1>(engine, quiet, LoadBranding());
+        form = std::make_unique<Form1>(engine, settings, LoadBranding());
         form->Load();
         form->show();
     }

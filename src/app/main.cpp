@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         form.Load();
         form.show();
         if (!chosen.problem.empty())
-            engine.SetStatusText(1, chosen.problem);
+            engine.SetStatusText(StatusPanel::Download, chosen.problem);
     });
     return QApplication::exec();
 }

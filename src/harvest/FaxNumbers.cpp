@@ -348,18 +348,21 @@ std::vector<FoundFax> ScanFaxNumbers(const std::string& pageText, bool allowInte
     return found;
 }
 
-std::string ConvertPageForFaxSearch(const std::string& page) {
-    const std::string flat = RemoveLineEnds(page);
+std::string BreakBeforeFax(std::string_view text) {
     std::string prepared;
-    prepared.reserve(flat.size() + flat.size() / 32);
+    prepared.reserve(text.size() + text.size() / 32);
     std::size_t done = 0;
-    for (std::size_t hit = FindFax(flat, 0); hit != npos; hit = FindFax(flat, hit + 3)) {
-        prepared.append(flat, done, hit - done);
+    for (std::size_t hit = FindFax(text, 0); hit != npos; hit = FindFax(text, hit + 3)) {
+        prepared.append(text, done, hit - done);
         prepared += "\r\nfax";
         done = hit + 3;
     }
-    prepared.append(flat, done);
-    return HtmlToText(prepared);
+    prepared.append(text, done);
+    return prepared;
+}
+
+std::string ConvertPageForFaxSearch(const std::string& page) {
+    return HtmlToText(BreakBeforeFax(RemoveLineEnds(page)));
 }
 
 std::vector<FoundFax> FindFaxNumbersInPage(const std::string& page, bool allowInternational) {

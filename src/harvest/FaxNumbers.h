@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick {
@@ -19,6 +20,10 @@ bool IsNorthAmericanNumber(std::string& number);
 // Every number the converted page text offers, in order, each time it qualifies; lines end at
 // CR LF or a lone CR. International numbers only when `allowInternational` is set.
 std::vector<FoundFax> ScanFaxNumbers(const std::string& pageText, bool allowInternational);
+
+// `text` with a line break put before every "fax" (any letter case), which becomes lower case, so
+// that each number's label starts a text line.
+std::string BreakBeforeFax(std::string_view text);
 
 // The text a page body is scanned in: its line ends dropped, a line break put before each
 // "fax", converted to text.

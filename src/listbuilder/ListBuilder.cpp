@@ -14,7 +14,6 @@ namespace tarnwick {
 
 namespace {
 
-constexpr int kWebsiteFound = 1;
 constexpr std::int32_t kFewestToHarvest = 21;
 
 QString Number(std::int32_t value) {
@@ -130,11 +129,11 @@ void ListBuilder::WebBrowser1_DocumentComplete() {
 
 void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
     foundOnPage_ = 0;
-    for (std::string website : ExtractResultDomains(pageHtml, foundText_)) {
+    for (const std::string& website : ExtractResultDomains(pageHtml, foundText_)) {
         ++foundOnPage_;
         // Counted only once queued, so the counter never runs ahead of the queue.
-        if (harvest_.Store().TryAddWebsite(website))
-            harvest_.CountEvent(kWebsiteFound);
+        if (harvest_.Store().AddWebsite(website))
+            harvest_.CountEvent(Counted::WebsiteFound);
         ++foundTotal_;
     }
     SetText1(QStringLiteral("Extracted ") + Number(foundTotal_) + QStringLiteral(" unique results."));
@@ -158,15 +157,15 @@ void ListBuilder::FinishBuild() {
     browser_.Stop();
     emit hideRequested();
     if (foundTotal_ < kFewestToHarvest) {
-        harvest_.SetStatusText(1, "Stopped");
-        harvest_.SetStatusText(2, "Not enough results");
+        harvest_.SetStatusText(StatusPanel::Download, "Stopped");
+        harvest_.SetStatusText(StatusPanel::Step, "Not enough results");
         if (harvest_.List(ListId::List1).size() < 2) {
-            harvest_.SetStatusText(3, "Add more search terms");
+            harvest_.SetStatusText(StatusPanel::Result, "Add more search terms");
             emit unloadRequested();
             return;
         }
         harvest_.RemoveFirstPhrase();
-        harvest_.SetStatusText(3, "Trying next search");
+        harvest_.SetStatusText(StatusPanel::Result, "Trying next search");
         // Unloads this window and opens a fresh one for the new first phrase.
         harvest_.StartNextSearch();
         return;
@@ -221,8 +220,8 @@ void ListBuilder::ExtractSecureLinks(const std::vector<std::string>& links) {
         if (domain.empty() || !foundDomains_.insert(domain).second)
             continue;
         ++foundOnPage_;
-        if (harvest_.Store().TryAddWebsite(domain))
-            harvest_.CountEvent(kWebsiteFound);
+        if (harvest_.Store().AddWebsite(domain))
+            harvest_.CountEvent(Counted::WebsiteFound);
         ++foundTotal_;
     }
     SetText1(QStringLiteral("Extracted ") + Number(foundTotal_) + QStringLiteral(" unique results."));
@@ -263,16 +262,16 @@ void ListBuilder::WaitForUser() {
     waitingForUser_ = true;
     emit userNeeded();
     SetText1(QString::fromLatin1(kWaitingText));
-    harvest_.SetStatusText(1, "Waiting for you");
-    harvest_.SetStatusText(3, "Answer the page in the List Builder window");
+    harvest_.SetStatusText(StatusPanel::Download, "Waiting for you");
+    harvest_.SetStatusText(StatusPanel::Result, "Answer the page in the List Builder window");
     harvest_.SetStopEnabled(true);
 }
 
 void ListBuilder::EndWaitForUser() {
     waitingForUser_ = false;
     harvest_.SetStopEnabled(false);
-    harvest_.SetStatusText(1, "");
-    harvest_.SetStatusText(3, "");
+    harvest_.SetStatusText(StatusPanel::Download, "");
+    harvest_.SetStatusText(StatusPanel::Result, "");
 }
 
 void ListBuilder::StopWaiting() {

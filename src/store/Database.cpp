@@ -33,6 +33,10 @@ constexpr const char* kDeleteAllWebsites = "DELETE FROM websites";
 constexpr const char* kDeleteWebsite =
     "DELETE FROM websites WHERE rowid = "
     "(SELECT rowid FROM websites WHERE website = ?1 ORDER BY rowid LIMIT 1)";
+constexpr const char* kDeleteBatchEntry =
+    "DELETE FROM websites WHERE rowid = COALESCE("
+    "(SELECT rowid FROM websites WHERE website = ?1 ORDER BY rowid LIMIT 1), "
+    "(SELECT rowid FROM websites WHERE website = ?2 ORDER BY rowid LIMIT 1))";
 constexpr const char* kDeleteSearch = "DELETE FROM searches WHERE rowid = "
                                       "(SELECT rowid FROM searches WHERE search = ?1 ORDER BY rowid LIMIT 1)";
 constexpr const char* kCountFaxes = "SELECT count(*) FROM faxes";
@@ -60,6 +64,10 @@ constexpr const char* kTablesReadable =
     "websites LIMIT 0)) + (SELECT count(*) FROM (SELECT search FROM searches "
     "LIMIT 0))";
 constexpr const char* kIsDatabase = "SELECT count(*) FROM sqlite_master";
+
+std::string Stored(std::string_view website, WebsiteText text) {
+    return text == WebsiteText::Cleaned ? CleanWebsite(std::string(website)) : std::string(website);
+}
 
 // Local time to the second, so text order is time order.
 std::string Now() {
@@ -294,29 +302,15 @@ bool Database::CanWrite() {
     return connection != nullptr && CanAdd(*connection, {kInsertFax, kInsertWebsite, kInsertSearch});
 }
 
-bool Database::AddFax(std::string& fax, const std::string& website, std::string& search,
-                      const std::string& location) {
-    TryAddFax(fax, website, search, location);
-    return true;
+bool Database::AddFax(std::string_view fax, std::string_view website, std::string_view search,
+                      std::string_view location) {
+    const std::string cleaned = CleanFax(std::string(fax));
+    return RunOrDrop(kInsertFax, {cleaned, Now(), website,
+                                  search.empty() ? std::string_view("Unknown") : search, location});
 }
 
-bool Database::TryAddFax(std::string& fax, const std::string& website, std::string& search,
-                         const std::string& location) {
-    fax = CleanFax(fax);
-    if (search.empty()) {
-        search = "Unknown";
-    }
-    return RunOrDrop(kInsertFax, {fax, Now(), website, search, location});
-}
-
-bool Database::AddWebsite(std::string& website) {
-    TryAddWebsite(website);
-    return true;
-}
-
-bool Database::TryAddWebsite(std::string& website) {
-    website = CleanWebsite(website);
-    return RunOrDrop(kInsertWebsite, {website, Now()});
+bool Database::AddWebsite(std::string_view website, WebsiteText text) {
+    return RunOrDrop(kInsertWebsite, {Stored(website, text), Now()});
 }
 
 bool Database::RunOrDrop(const char* sql, std::initializer_list<std::string_view> values) {
@@ -342,9 +336,8 @@ bool Database::DeleteAllFaxes() {
     return true;
 }
 
-bool Database::DeleteWebsite(std::string& website) {
-    website = CleanWebsite(website);
-    RunOrDrop(kDeleteWebsite, {website});
+bool Database::DeleteWebsite(std::string_view website, WebsiteText text) {
+    RunOrDrop(kDeleteWebsite, {Stored(website, text)});
     return true;
 }
 
@@ -397,8 +390,9 @@ bool Database::FaxExists(std::string& fax) {
     return *found || !CanAdd(*connection, {kInsertFax});
 }
 
-bool Database::WebsiteKnown(std::string& website, const std::vector<std::string>& workList) {
-    website = CleanWebsite(website);
+bool Database::WebsiteKnown(std::string_view asked, const std::vector<std::string>& workList,
+                            WebsiteText text) {
+    const std::string website = Stored(asked, text);
     auto* connection = Open();
     if (connection == nullptr) {
         return true;
@@ -441,8 +435,9 @@ std::vector<std::string> Database::TakeWebsiteBatch() {
     bool ok = batch.has_value();
     if (ok) {
         for (const auto& entry : *batch) {
-            // Each entry goes the way DeleteWebsite takes it: cleaned, first match only.
-            if (!Run(*connection, kDeleteWebsite, {CleanWebsite(entry)})) {
+            // Each entry goes the way DeleteWebsite takes it: cleaned, first match only; an entry
+            // stored as given, which cleaning would change, goes by its own text.
+            if (!Run(*connection, kDeleteBatchEntry, {CleanWebsite(entry), entry})) {
                 ok = false;
                 break;
             }

@@ -23,6 +23,11 @@ class Connection;
 // write lock not had within the lock wait, missing table or column). A file lacking a table or
 // column disables only the operations that need it.
 // The file is never created by a record operation, only by EnsureExists.
+// How a website text is stored and looked up: cleaned of "http://" and its truncated forms (the
+// queue of the classic crawl), or exactly as given (the secure web's resolved links, whose query
+// may itself hold "http://").
+enum class WebsiteText { Cleaned, AsGiven };
+
 // One stored number with the row that holds it, so exactly that record can be deleted later.
 struct FaxRecord {
     std::int64_t row = 0;
@@ -60,24 +65,24 @@ public:
 
     bool
     EnsureExists(); // creates the file with the schema only when it is absent; true when the file is usable
-    bool AddFax(std::string& fax, const std::string& website, std::string& search,
-                const std::string& location);
-    bool AddWebsite(std::string& website);
-    // The adds above, answering whether the record was stored.
-    bool TryAddFax(std::string& fax, const std::string& website, std::string& search,
-                   const std::string& location);
-    bool TryAddWebsite(std::string& website);
+    // Stores the number (cleaned) with its website, its search ("Unknown" when empty) and its
+    // location; true when it was stored.
+    bool AddFax(std::string_view fax, std::string_view website, std::string_view search,
+                std::string_view location);
+    // Queues the website; true when it was stored.
+    bool AddWebsite(std::string_view website, WebsiteText text = WebsiteText::Cleaned);
     // Whether every kind of record could be added now; false for a file that is not a database.
     bool CanWrite();
     bool AddSearch(std::string& search);
     bool DeleteAllFaxes();
-    bool DeleteWebsite(std::string& website);
+    bool DeleteWebsite(std::string_view website, WebsiteText text = WebsiteText::Cleaned);
     bool DeleteAllWebsites(); // false when the statement could not run
     bool DeleteSearch(std::string& search);
     std::int32_t CountFaxes();
     std::int32_t CountWebsites();
     bool FaxExists(std::string& fax);
-    bool WebsiteKnown(std::string& website, const std::vector<std::string>& workList);
+    bool WebsiteKnown(std::string_view website, const std::vector<std::string>& workList,
+                      WebsiteText text = WebsiteText::Cleaned);
     std::vector<std::string> RecentFaxes();      // "fax | location" of the 20 newest, oldest first
     std::vector<std::string> TakeWebsiteBatch(); // the up-to-20 newest websites, oldest first, removed
     std::vector<std::string> Searches();         // in store order

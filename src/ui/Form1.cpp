@@ -401,21 +401,21 @@ void Form1::BuildMenus() {
 void Form1::BindEngine() {
     frame_.setSingleShot(true);
     connect(&frame_, &QTimer::timeout, this, &Form1::Redraw);
-    connect(&engine_, &HarvestEngine::buttonEnabledChanged, this, [this](Button button, bool enabled) {
+    connect(&engine_.view(), &RunView::buttonEnabledChanged, this, [this](Button button, bool enabled) {
         Redraw(); // a new run state shows together with what led to it
         ShowButton(button, enabled);
     });
-    connect(&engine_, &HarvestEngine::listChanged, this, [this](ListId list) {
+    connect(&engine_.view(), &RunView::listChanged, this, [this](ListId list) {
         listDirty_[static_cast<std::size_t>(list)] = true;
         MarkChanged();
     });
-    connect(&engine_, &HarvestEngine::statusTextChanged, this, [this](int panel, const QString&) {
+    connect(&engine_.view(), &RunView::statusTextChanged, this, [this](int panel, const QString&) {
         if (panel >= 1 && panel <= int(panels_.size())) {
             panelDirty_[std::size_t(panel - 1)] = true;
             MarkChanged();
         }
     });
-    connect(&engine_, &HarvestEngine::progressChanged, this, [this] {
+    connect(&engine_.view(), &RunView::progressChanged, this, [this] {
         progressDirty_ = true;
         MarkChanged();
     });
@@ -423,7 +423,7 @@ void Form1::BindEngine() {
         statsDirty_ = true;
         MarkChanged();
     });
-    connect(&engine_, &HarvestEngine::harvestingChanged, this, [this] {
+    connect(&engine_.view(), &RunView::harvestingChanged, this, [this] {
         txtSearch_->setText(FromAnsi(engine_.txtSearch()));
         Redraw();
     });

@@ -51,7 +51,7 @@ TEST_P(EngineProgress, FollowsTheAnnouncedLength) {
     h.web.SetDripInterval(std::chrono::milliseconds(1));
     h.web.SetResponse("drip.example", "/",
                       "HTTP/1.1 200 OK\r\n" + c.lengthLine + "\r\n\r\n" + std::string(100, 'z'));
-    QSignalSpy progress(&h.engine(), &HarvestEngine::progressChanged);
+    QSignalSpy progress(&h.engine().view(), &RunView::progressChanged);
     HarvestOne(h, "drip.example/");
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.engine().Stats().sessionSitesScanned == 1; }));
 
@@ -123,11 +123,12 @@ TEST(EngineFetch, WritesThePageFileAndQueuesTheFirstLinkOfEachLine) {
     EXPECT_EQ(h.web.RequestCount(), 3u);
 }
 
-TEST(EngineFetch, StopWhileTheLinksAreReadEndsTheChainBeforeTheNumbers) {
+// A page that arrived is read to the end: Stop ends the queueing of its links, not its numbers.
+TEST(EngineFetch, StopWhileTheLinksAreReadQueuesNoLinkButStillStoresTheNumbers) {
     EngineHarness h;
     h.web.SetPage("www.site.com", "/",
                   "<body>\r\n<a href=\"next.html\">n</a>\r\n<p>Fax: (212) 555-0166</p>\r\n");
-    QObject::connect(&h.engine(), &HarvestEngine::statusTextChanged, &h.engine(),
+    QObject::connect(&h.engine().view(), &RunView::statusTextChanged, &h.engine(),
                      [&](int panel, const QString& text) {
                          if (panel == 2 && text == QStringLiteral("Getting Links")) {
                              h.engine().cmdStop_Click();
@@ -141,8 +142,12 @@ TEST(EngineFetch, StopWhileTheLinksAreReadEndsTheChainBeforeTheNumbers) {
     EXPECT_TRUE(FileExists(h.appFolder() + "/html0.txt"));
     EXPECT_EQ(h.engine().Stats().sessionSitesFound, 0);
     EXPECT_EQ(h.db().CountWebsites(), 0);
-    EXPECT_TRUE(h.StoredFaxes().empty());
+    const std::vector<FaxRow> stored = h.StoredFaxes();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].fax, "1-212-555-0166");
+    EXPECT_EQ(h.engine().Stats().sessionNumbersFound, 1);
     EXPECT_EQ(h.engine().StatusText(2), "");
+    EXPECT_FALSE(h.web.WasRequested("www.site.com", "/next.html"));
 }
 
 TEST(EngineFetch, StopWhileNumbersAreStoredFinishesThePageButHandsTheSlotNothing) {

@@ -59,7 +59,7 @@ TEST(EngineSecure, FetchesOverHttpsWithTheExactRequestAndShowsTheScheme) {
     EngineHarness h(true);
     h.refusePlain.insert("shop.example.com");
     h.web.SetPage("shop.example.com", "/contact.html", kFax);
-    QSignalSpy status(&h.engine(), &HarvestEngine::statusTextChanged);
+    QSignalSpy status(&h.engine().view(), &RunView::statusTextChanged);
     HarvestOne(h, "shop.example.com/contact.html");
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return StoredNumber(h, "1-212-555-0188"); }));
 
@@ -274,6 +274,26 @@ TEST(EngineSecure, AFetchedWebsiteIsNotQueuedAgainSoAFiniteWebEnds) {
     std::sort(paths.begin(), paths.end());
     EXPECT_EQ(paths, (std::vector<std::string>{"/", "/b", "/c"}));
     EXPECT_EQ(h.engine().Stats().sessionSitesFound, 2); // "/b" and "/c", each once
+}
+
+// A link whose query holds "http://" is requested as linked, and once: it matches what was
+// fetched, so the page linking to itself does not queue it again.
+TEST(EngineSecure, ALinkWithHttpInItsQueryIsFetchedAsLinkedAndOnce) {
+    EngineHarness h(true);
+    h.engine().SetTimeouts(20, 200); // waiting slots look for work every 200 ms
+    const std::string go = "/go?next=http://shop.example.com/";
+    h.web.SetPage("ring.example.com", "/", "<a href=\"" + go + "\">go</a>");
+    h.web.SetPage("ring.example.com", go, "<a href=\"" + go + "\">again</a>");
+    HarvestOne(h, "ring.example.com/");
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.web.WasRequested("ring.example.com", go); }));
+    EngineHarness::Pump(600);
+
+    std::vector<std::string> paths;
+    for (const RecordedRequest& r : h.web.Requests()) {
+        paths.push_back(r.path);
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{"/", go}));
+    EXPECT_EQ(h.engine().Stats().sessionSitesFound, 1);
 }
 
 TEST(EngineSecure, ARefusedHostIsSkippedAtOnceAndFromThenOn) {

@@ -475,32 +475,5 @@ TEST(EngineRun, LoadOffersResumeOnlyWithAPhraseAndAPendingBatch) {
     }
 }
 
-TEST(EngineRun, CountEventRaisesTheCountersAndSavesTheLifetimeOnes) {
-    EngineHarness h;
-    h.engine().SetStatistics({1, 2, 3, 40, 50});
-    int redraws = 0;
-    QObject::connect(&h.engine(), &HarvestEngine::statisticsChanged, &h.engine(), [&] { ++redraws; });
-    for (const int kind : {0, 0, 1, 2, 7}) {
-        h.engine().CountEvent(kind);
-    }
-    const Statistics& s = h.engine().Stats();
-    EXPECT_EQ(s.sessionSitesScanned, 3);
-    EXPECT_EQ(s.sessionSitesFound, 3);
-    EXPECT_EQ(s.sessionNumbersFound, 4);
-    EXPECT_EQ(s.histSitesScanned, 42);
-    EXPECT_EQ(s.histNumbersFound, 51);
-    EXPECT_EQ(h.settings.values["lHistWebScanned"], "42");
-    EXPECT_EQ(h.settings.values["lHistEmailFound"], "51");
-    EXPECT_EQ(redraws, 5);
-
-    h.engine().DeleteAllWebsites();
-    EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 0);
-    EXPECT_EQ(h.engine().Stats().sessionSitesFound, 0);
-    EXPECT_EQ(h.engine().Stats().sessionNumbersFound, 4);
-    h.engine().DeleteAllFaxes();
-    EXPECT_EQ(h.engine().Stats().sessionNumbersFound, 0);
-    EXPECT_EQ(h.engine().Stats().histNumbersFound, 51);
-}
-
 } // namespace
 } // namespace tarnwick::test

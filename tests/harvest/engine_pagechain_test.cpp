@@ -1,0 +1,93 @@
+// The chain of an arrived page on the fixture web: every page that arrived keeps its numbers
+// whatever happens to the harvest meanwhile, and a page's long link pass lets other events run.
+#include "EngineHarness.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace tarnwick::test {
+namespace {
+
+// Nineteen pages of a hundred numbers each and no links: the take after the last page ends the
+// harvest while other slots' pages are still being saved, read and scanned. Every page that
+// arrived whole keeps all its numbers; only downloads still in flight are abandoned.
+TEST(PageChain, TheQueueRunningDryLosesNoNumberOfAPageThatArrived) {
+    constexpr int kPages = 19;
+    constexpr int kNumbersPerPage = 100;
+    EngineHarness h;
+    std::vector<std::string> queue = {"dropped.example/"};
+    for (int page = 0; page < kPages; ++page) {
+        std::string body = "<body>\r\n";
+        for (int line = 0; line < 2000; ++line) {
+            body += "<p>filler line " + std::to_string(line) + "</p>\r\n";
+        }
+        for (int n = 0; n < kNumbersPerPage; ++n) {
+            const std::string last = std::to_string(1000 + n);
+            body += "<p>Fax: (212) " + std::to_string(300 + page) + "-" + last + "</p>\r\n";
+        }
+        const std::string host = "page" + std::to_string(page) + ".example";
+        h.web.SetPage(host, "/", body);
+        queue.push_back(host + "/");
+    }
+    h.Phrases({"plumbers"});
+    h.Queue(queue);
+    h.engine().cmdDoSearch_Click();
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return !h.engine().harvesting(); }, 30000));
+    const auto allStored = [&] {
+        return h.StoredFaxes().size() ==
+               static_cast<std::size_t>(h.engine().Stats().sessionSitesScanned * kNumbersPerPage);
+    };
+    EngineHarness::WaitFor(allStored, 10000);
+    EngineHarness::Pump(200);
+
+    EXPECT_GE(h.engine().Stats().sessionSitesScanned, 10);
+    EXPECT_TRUE(allStored()) << h.StoredFaxes().size() << " numbers of "
+                             << h.engine().Stats().sessionSitesScanned << " pages";
+    EXPECT_EQ(h.engine().StatusText(2), "No more websites queued")
+        << "pages finishing late keep the end's texts";
+    const std::vector<FaxRow> stored = h.StoredFaxes();
+    std::map<std::string, int> perWebsite;
+    for (const FaxRow& row : stored) {
+        ++perWebsite[row.website];
+    }
+    for (const auto& [website, count] : perWebsite) {
+        EXPECT_EQ(count, kNumbersPerPage) << website;
+    }
+}
+
+// One line of two thousand links: the window and the other slots get their turn many times
+// while they are queued, instead of waiting for the whole line.
+TEST(PageChain, ALongLinkPassLetsPendingEventsRun) {
+    EngineHarness h(true);
+    std::string line = "<body>";
+    for (int i = 0; i < 2000; ++i) {
+        line += "<a href=\"/l" + std::to_string(i) + "\">l</a>";
+    }
+    h.web.SetPage("www.site.com", "/", line + "\r\n<p>Fax: (212) 555-0177</p>");
+    int turns = -1;
+    QTimer other;
+    QObject::connect(&other, &QTimer::timeout, &other, [&] { ++turns; });
+    QObject::connect(
+        &h.engine().view(), &RunView::statusTextChanged, &h.engine(), [&](int panel, const QString& text) {
+            if (panel == 2 && text == QStringLiteral("Getting Links") && turns < 0) {
+                turns = 0;
+                other.start(0);
+            } else if (panel == 2 && text == QStringLiteral("Getting Faxes") && other.isActive()) {
+                other.stop();
+                h.engine().cmdStop_Click();
+            }
+        });
+    h.engine().options().cmbLastSearch = 1;
+    h.engine().SetTimeouts(1000, 2000); // the waiting slots do not look again meanwhile
+    h.Phrases({"plumbers"});
+    h.Queue({"dropped.example/", "www.site.com/"});
+    h.engine().cmdDoSearch_Click();
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.StoredFaxes().size() == 1; }, 30000));
+
+    EXPECT_EQ(h.engine().Stats().sessionSitesFound, 2000);
+    EXPECT_GE(turns, 10) << "other events ran while the links were queued";
+}
+
+} // namespace
+} // namespace tarnwick::test
