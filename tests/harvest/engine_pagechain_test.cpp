@@ -64,7 +64,7 @@ TEST(PageChain, ALongLinkPassLetsPendingEventsRun) {
     for (int i = 0; i < 2000; ++i) {
         line += "<a href=\"/l" + std::to_string(i) + "\">l</a>";
     }
-    h.web.SetPage("www.site.com", "/", line + "\r\n<p>Fax: (212) 555-0177</p>");
+    h.web.SetPage("www.example.com", "/", line + "\r\n<p>Fax: (212) 555-0177</p>");
     int turns = -1;
     QTimer other;
     QObject::connect(&other, &QTimer::timeout, &other, [&] { ++turns; });
@@ -81,7 +81,7 @@ TEST(PageChain, ALongLinkPassLetsPendingEventsRun) {
     h.engine().options().cmbLastSearch = 1;
     h.engine().SetTimeouts(1000, 2000); // the waiting slots do not look again meanwhile
     h.Phrases({"plumbers"});
-    h.Queue({"dropped.example/", "www.site.com/"});
+    h.Queue({"dropped.example/", "www.example.com/"});
     h.engine().cmdDoSearch_Click();
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.StoredFaxes().size() == 1; }, 30000));
 
