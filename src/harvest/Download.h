@@ -66,6 +66,8 @@ public:
     const std::string& host() const { return url_.host; }
     const std::string& path() const { return url_.path; }
     const WebUrl& url() const { return url_; }
+    // Of the last response (secure web only).
+    const ResponseHead& head() const { return head_; }
 
 signals:
     void requestSent();

@@ -361,12 +361,8 @@ std::string BreakBeforeFax(std::string_view text) {
     return prepared;
 }
 
-std::string ConvertPageForFaxSearch(const std::string& page) {
-    return HtmlToText(BreakBeforeFax(RemoveLineEnds(page)));
-}
-
 std::vector<FoundFax> FindFaxNumbersInPage(const std::string& page, bool allowInternational) {
-    return ScanFaxNumbers(ConvertPageForFaxSearch(page), allowInternational);
+    return ScanFaxNumbers(HtmlToText(BreakBeforeFax(RemoveLineEnds(page))), allowInternational);
 }
 
 } // namespace tarnwick

@@ -25,11 +25,8 @@ std::vector<FoundFax> ScanFaxNumbers(const std::string& pageText, bool allowInte
 // that each number's label starts a text line.
 std::string BreakBeforeFax(std::string_view text);
 
-// The text a page body is scanned in: its line ends dropped, a line break put before each
-// "fax", converted to text.
-std::string ConvertPageForFaxSearch(const std::string& page);
-
-// The numbers of a page body as received: ConvertPageForFaxSearch, then scanned.
+// The numbers of a page body as received: its line ends dropped, a line break put before each
+// "fax", converted to text, then scanned.
 std::vector<FoundFax> FindFaxNumbersInPage(const std::string& page, bool allowInternational);
 
 } // namespace tarnwick

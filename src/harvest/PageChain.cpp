@@ -11,6 +11,7 @@
 #include "harvest/WorkQueue.h"
 #include "store/Database.h"
 #include "text/HtmlToText.h"
+#include "webfax/WebFax.h"
 
 #include <QMetaObject>
 
@@ -24,8 +25,9 @@ struct PageChain::Run {
     std::size_t nextLine = 0;
     std::vector<std::string> hrefs; // secure links: those of the line being queued
     std::size_t nextHref = 0;
-    std::string directory; // classic links: the page directory
-    WebUrl base;           // secure links: the address links resolve against
+    std::size_t linksTaken = 0; // at most kMaxLinksPerPage from one page
+    std::string directory;      // classic links: the page directory
+    WebUrl base;                // secure links: the address links resolve against
     std::vector<FoundFax> found;
     std::size_t nextNumber = 0;
 };
@@ -120,6 +122,9 @@ void PageChain::ClassicLinks(const RunPtr& run) {
         }
         if (const std::optional<std::string> link = LinkOfLine(std::string(line))) {
             queue_.QueueLink(NormaliseLink(*link, run->directory), false);
+            if (++run->linksTaken == kMaxLinksPerPage) {
+                break;
+            }
         }
     }
     Say(StatusPanel::Step, "");
@@ -147,8 +152,14 @@ void PageChain::SecureLinks(const RunPtr& run) {
             continue;
         }
         std::optional<std::string> address = LinkWebsite(run->hrefs[run->nextHref++], run->base);
-        if (address && !queue_.fetched().Contains(*address)) {
+        if (!address) {
+            continue;
+        }
+        if (!queue_.fetched().Contains(*address)) {
             queue_.QueueLink(*address, true);
+        }
+        if (++run->linksTaken == kMaxLinksPerPage) {
+            break;
         }
     }
     Say(StatusPanel::Step, "");
@@ -160,6 +171,26 @@ void PageChain::FindFaxNumbers(const RunPtr& run) {
     run->hrefs.clear();
     std::string().swap(run->content);
     Say(StatusPanel::Step, "Getting Faxes");
+    if (run->job.secureWeb) {
+        FindWebFaxNumbers(run);
+    } else {
+        FindClassicFaxNumbers(run);
+    }
+    StoreNumbers(run);
+}
+
+// Today's pages are read as a browser reads them: from the page as received, in its own
+// character set, with the host's country deciding how national-form numbers are read.
+void PageChain::FindWebFaxNumbers(const RunPtr& run) {
+    const PageJob& job = run->job;
+    if (const std::optional<std::string> page = ReadWholeFile(PageFilePath(services_.appFolder, job.slot))) {
+        run->found =
+            tarnwick::FindWebFaxNumbers(*page, job.contentType, HostName(job.url.host), options_.chkNonUS);
+    }
+}
+
+// The numbers that follow "fax" in the text of the flat page file, which keeps that text.
+void PageChain::FindClassicFaxNumbers(const RunPtr& run) {
     const std::string flatPath = FlatPageFilePath(services_.appFolder, run->job.slot);
     std::string joined;
     if (const std::optional<std::string> content = ReadWholeFile(flatPath)) {
@@ -168,7 +199,6 @@ void PageChain::FindFaxNumbers(const RunPtr& run) {
     const std::string text = HtmlToText(BreakBeforeFax(joined));
     WriteTextLine(flatPath, text);
     run->found = ScanFaxNumbers(text, options_.chkNonUS);
-    StoreNumbers(run);
 }
 
 void PageChain::StoreNumbers(const RunPtr& run) {

@@ -56,6 +56,8 @@ private:
     void ClassicLinks(const RunPtr& run);
     void SecureLinks(const RunPtr& run);
     void FindFaxNumbers(const RunPtr& run);
+    void FindWebFaxNumbers(const RunPtr& run);
+    void FindClassicFaxNumbers(const RunPtr& run);
     void StoreNumbers(const RunPtr& run);
     void StoreNumber(const Run& run, const struct FoundFax& fax);
     void End(const RunPtr& run, bool complete);

@@ -125,7 +125,7 @@ void SlotPool::OnFinished(int i, Download::Outcome outcome) {
         slot.waitTimer->stop();
         Download& download = *slot.download;
         emit pageArrived(PageJob{i, download.host(), download.path(), slot.secureWeb, download.url(),
-                                 download.TakePage()});
+                                 download.head().contentType, download.TakePage()});
         return;
     }
     const bool unreachable =

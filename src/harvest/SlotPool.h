@@ -23,7 +23,8 @@ struct PageJob {
     std::string host; // of the last response, after redirects
     std::string path;
     bool secureWeb = false;
-    WebUrl url; // of the last response, for resolving the page's links
+    WebUrl url;              // of the last response, for resolving the page's links
+    std::string contentType; // of the last response (secure web only): the page's character set
     std::string page;
 };
 

@@ -261,6 +261,8 @@ ResponseHead ParseResponseHead(std::string_view head) {
                 !value.empty() && value.size() <= 18 &&
                 std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
             result.length = digits ? std::stoll(std::string(value)) : -1;
+        } else if (name.size() == 12 && StartsWithText(name, "content-type", LetterCase::Ignore)) {
+            result.contentType = std::string(value);
         }
     }
     return result;

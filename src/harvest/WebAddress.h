@@ -36,6 +36,7 @@ struct ResponseHead {
     std::string location;     // the Location value, trimmed
     bool chunked = false;     // a Transfer-Encoding line lists the coding "chunked"
     std::int64_t length = -1; // Content-Length, -1 when absent or not a number
+    std::string contentType;  // the Content-Type value, trimmed; its charset decodes the page
 };
 
 // The header text before its blank line; field names compare without letter case, lines end at

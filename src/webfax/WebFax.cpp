@@ -130,18 +130,4 @@ std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view 
     return found;
 }
 
-std::vector<FoundFax> FindPageFaxNumbers(const std::string& page, std::string_view contentType,
-                                         std::string_view host, bool allowInternational, bool secureWeb,
-                                         std::string* classicText) {
-    if (secureWeb) {
-        return FindWebFaxNumbers(page, contentType, host, allowInternational);
-    }
-    std::string text = ConvertPageForFaxSearch(page);
-    std::vector<FoundFax> found = ScanFaxNumbers(text, allowInternational);
-    if (classicText != nullptr) {
-        *classicText = std::move(text);
-    }
-    return found;
-}
-
 } // namespace tarnwick

@@ -1,4 +1,4 @@
-// Fax numbers of today's pages, and the one place where the fax reader is chosen.
+// Fax numbers of today's pages.
 #pragma once
 
 #include "harvest/FaxNumbers.h"
@@ -16,14 +16,6 @@ namespace tarnwick {
 // national-form numbers are read. Only numbers labelled fax in the text or the markup count.
 std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view contentType,
                                         std::string_view host, bool allowInternational);
-
-// The page's fax numbers by the reader the option chooses: today's-web reader with `secureWeb`,
-// otherwise the classic one on the page body exactly as before; the classic reader's converted
-// text, which the slot's flat page file keeps, goes to `classicText` when given (it is left
-// untouched with `secureWeb`).
-std::vector<FoundFax> FindPageFaxNumbers(const std::string& page, std::string_view contentType,
-                                         std::string_view host, bool allowInternational, bool secureWeb,
-                                         std::string* classicText = nullptr);
 
 // False when no fax label can be in the page, so it need not be parsed.
 bool MayHoldFaxLabel(std::string_view page);

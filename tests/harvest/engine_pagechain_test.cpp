@@ -3,6 +3,7 @@
 #include "EngineHarness.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -87,6 +88,66 @@ TEST(PageChain, ALongLinkPassLetsPendingEventsRun) {
 
     EXPECT_EQ(h.engine().Stats().sessionSitesFound, 2000);
     EXPECT_GE(turns, 10) << "other events ran while the links were queued";
+}
+
+// One page, harvested in each mode: the secure web reads it in its declared character set with
+// today's reader (a no-break space and no-break hyphens are separators, a national number is
+// North-American); the classic reader keeps what follows "fax" as it always has.
+TEST(PageChain, TheSecureWebOptionChoosesTodaysReader) {
+    struct Case {
+        bool secureWeb;
+        std::vector<std::string> stored;
+    };
+    const std::string body = "<html><body><p>Fax:\xC2\xA0"
+                             "312\xE2\x80\x91"
+                             "555\xE2\x80\x91"
+                             "0143</p>"
+                             "<p>Fax: 8005551234</p><p>Fairfax, VA. Phone 703-555-0100</p></body></html>";
+    for (const Case& c :
+         {Case{true, {"1-312-555-0143", "1-800-555-1234"}}, Case{false, {"+3125550143", "+8005551234"}}}) {
+        SCOPED_TRACE(c.secureWeb ? "secure web" : "classic");
+        EngineHarness h(c.secureWeb);
+        h.web.SetResponse("www.example.com", "/",
+                          "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                              std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        h.engine().options().cmbLastSearch = 1; // the idle slots do not end the harvest meanwhile
+        h.Phrases({"plumbers"});
+        h.Queue({"dropped.example/", "www.example.com/"});
+        h.engine().cmdDoSearch_Click();
+        ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.engine().Stats().sessionSitesScanned == 1; }));
+        ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.StoredFaxes().size() >= c.stored.size(); }));
+        EngineHarness::Pump(100);
+        std::vector<std::string> stored;
+        for (const FaxRow& row : h.StoredFaxes()) {
+            stored.push_back(row.fax);
+        }
+        std::sort(stored.begin(), stored.end());
+        EXPECT_EQ(stored, c.stored);
+    }
+}
+
+// A page cannot make one chain queue without end: links past the first 10,000 are not taken.
+TEST(PageChain, APageGivesAtMostTenThousandLinks) {
+    EngineHarness h(true);
+    std::string body = "<body>";
+    for (int i = 0; i < 10'050; ++i) {
+        body += "<a href=\"/l" + std::to_string(i) + "\">l</a>\n";
+    }
+    h.web.SetPage("www.example.com", "/", body + "<p>Fax: (212) 555-0177</p>");
+    h.engine().options().cmbLastSearch = 1;
+    h.engine().SetTimeouts(1000, 2000);
+    h.Phrases({"plumbers"});
+    h.Queue({"dropped.example/", "www.example.com/"});
+    QObject::connect(&h.engine().view(), &RunView::statusTextChanged, &h.engine(),
+                     [&](int panel, const QString& text) {
+                         if (panel == 2 && text == QStringLiteral("Getting Faxes")) {
+                             h.engine().cmdStop_Click();
+                         }
+                     });
+    h.engine().cmdDoSearch_Click();
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.StoredFaxes().size() == 1; }, 60000));
+
+    EXPECT_EQ(h.engine().Stats().sessionSitesFound, 10'000);
 }
 
 } // namespace

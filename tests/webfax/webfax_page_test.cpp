@@ -168,27 +168,5 @@ TEST(WebFaxPage, PagesWithoutAnyLabelAreNotParsed) {
     EXPECT_TRUE(MayHoldFaxLabel("\xF0\x9F\x93\xA0 312"));
 }
 
-TEST(WebFaxChoice, TheOptionChoosesTheReader) {
-    // The classic reader stores this as an international number; today's reader reads it as
-    // the North-American number it is.
-    const std::string page = "<html><body>Fax: 8005551234</body></html>";
-    EXPECT_EQ(NumbersOf(FindPageFaxNumbers(page, "", "example.com", true, false)),
-              NumbersOf(FindFaxNumbersInPage(page, true)));
-    EXPECT_EQ(NumbersOf(FindPageFaxNumbers(page, "", "example.com", true, false)),
-              std::vector<std::string>{"+8005551234"});
-    EXPECT_EQ(NumbersOf(FindPageFaxNumbers(page, "", "example.com", true, true)),
-              std::vector<std::string>{"1-800-555-1234"});
-}
-
-TEST(WebFaxChoice, TheClassicReaderHandsOnItsConvertedText) {
-    const std::string page = "<html>\r\n<body>Fax: (800) 555-1234</body></html>";
-    std::string text = "untouched";
-    FindPageFaxNumbers(page, "", "example.com", false, true, &text);
-    EXPECT_EQ(text, "untouched");
-    FindPageFaxNumbers(page, "", "example.com", false, false, &text);
-    EXPECT_EQ(text, ConvertPageForFaxSearch(page));
-    EXPECT_EQ(text, "fax: (800) 555-1234");
-}
-
 } // namespace
 } // namespace tarnwick
