@@ -2,6 +2,7 @@
 #include "listbuilder/ResultLinks.h"
 
 #include "harvest/PageFiles.h"
+#include "text/Cp1252.h"
 
 #include <algorithm>
 #include <array>
@@ -19,16 +20,6 @@ constexpr std::string_view kScheme = "http://";
 constexpr std::array<std::string_view, 3> kEngineFragments = {"yahoo.com", "google.com", "yimg"};
 constexpr std::array<std::string_view, 12> kExtensions = {"com", "org", "net", "gov", "Com", "Org",
                                                           "Net", "Gov", "COM", "ORG", "NET", "GOV"};
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string Lowered(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), Lower);
-    return out;
-}
 
 bool IsGoogle(const std::string& engine) {
     return engine != "Yahoo";
@@ -56,7 +47,7 @@ std::string YahooAddress(const std::string& searchTerms, std::int32_t pagePositi
 
 // Puts a line break before every link, writing the scheme in lower case.
 std::string BreakBeforeLinks(const std::string& pageHtml) {
-    const std::string lowered = Lowered(pageHtml);
+    const std::string lowered = LowerAsciiCopy(pageHtml);
     std::string out;
     out.reserve(pageHtml.size() + pageHtml.size() / 16);
     std::size_t from = 0;
@@ -73,7 +64,7 @@ std::string BreakBeforeLinks(const std::string& pageHtml) {
 bool IsCandidate(std::string_view line) {
     if (line.empty() || !line.starts_with(kScheme))
         return false;
-    const std::string lowered = Lowered(line);
+    const std::string lowered = LowerAsciiCopy(line);
     for (std::string_view fragment : kEngineFragments) {
         if (lowered.find(fragment) != std::string::npos)
             return false;
@@ -117,7 +108,7 @@ std::string NextPageAddress(const std::string& engine, const std::string& search
 std::vector<std::string> ExtractResultDomains(const std::string& pageHtml, std::string& foundText) {
     std::vector<std::string> accepted;
     // Repeats are found in a lower-case copy kept in step with foundText.
-    std::string foundLower = Lowered(foundText);
+    std::string foundLower = LowerAsciiCopy(foundText);
     const std::string text = BreakBeforeLinks(pageHtml);
     for (std::string_view line : SplitReaderLines(text)) {
         if (!IsCandidate(line))
@@ -125,7 +116,7 @@ std::vector<std::string> ExtractResultDomains(const std::string& pageHtml, std::
         std::string domain = ReduceToDomain(line);
         if (domain.empty())
             continue;
-        const std::string domainLower = Lowered(domain);
+        const std::string domainLower = LowerAsciiCopy(domain);
         if (domain.find('<') != std::string::npos || foundLower.find(domainLower) != std::string::npos ||
             domain == "ttp:.com" || domain == " ttp:.com" || domainLower.find("mailto:") != std::string::npos)
             continue;

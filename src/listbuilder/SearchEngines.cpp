@@ -2,6 +2,7 @@
 #include "listbuilder/SearchEngines.h"
 
 #include "listbuilder/PublicSuffix.h"
+#include "text/Cp1252.h"
 
 #include <algorithm>
 #include <array>
@@ -59,58 +60,17 @@ const EngineFacts& Facts(SearchEngine engine) {
                          [engine](const EngineFacts& facts) { return facts.engine == engine; });
 }
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string Lowered(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), Lower);
-    return out;
-}
-
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && Lowered(text.substr(0, prefix.size())) == prefix;
+    return text.size() >= prefix.size() && LowerAsciiCopy(text.substr(0, prefix.size())) == prefix;
 }
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
-    c = Lower(c);
+    c = LowerAscii(c);
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
     return -1;
-}
-
-// Windows-1252 0x80..0x9F as Unicode; 0 where the code page has no character.
-constexpr std::array<std::uint16_t, 32> kCp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-std::string Cp1252ToUtf8(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        std::uint32_t code = byte;
-        if (byte >= 0x80 && byte <= 0x9F)
-            code = kCp1252High[byte - 0x80] != 0 ? kCp1252High[byte - 0x80] : byte;
-        AppendUtf8(out, code);
-    }
-    return out;
 }
 
 // The part of a link between its scheme's "//" and the first "/", "?" or "#".
@@ -308,9 +268,10 @@ std::string LinkHost(std::string_view link) {
         authority = authority.substr(at + 1);
     if (authority.starts_with('[')) {
         const std::size_t close = authority.find(']');
-        return close == std::string_view::npos ? std::string() : Lowered(authority.substr(0, close + 1));
+        return close == std::string_view::npos ? std::string()
+                                               : LowerAsciiCopy(authority.substr(0, close + 1));
     }
-    return Lowered(authority.substr(0, authority.find(':')));
+    return LowerAsciiCopy(authority.substr(0, authority.find(':')));
 }
 
 std::string UnwrapResultLink(const std::string& link) {
@@ -329,7 +290,7 @@ std::string UnwrapResultLink(const std::string& link) {
 }
 
 bool IsEngineOwned(SearchEngine engine, const std::string& registrableDomain) {
-    const std::string domain = Lowered(registrableDomain);
+    const std::string domain = LowerAsciiCopy(registrableDomain);
     for (const std::string_view owned : Facts(engine).owned) {
         if (owned.empty())
             continue;

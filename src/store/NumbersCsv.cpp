@@ -9,19 +9,6 @@ namespace tarnwick {
 
 namespace {
 
-void AppendUtf8(std::string& out, char16_t codePoint) {
-    if (codePoint < 0x80) {
-        out.push_back(static_cast<char>(codePoint));
-    } else if (codePoint < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    }
-}
-
 bool IsDigit(char c) {
     return std::isdigit(static_cast<unsigned char>(c)) != 0;
 }
@@ -31,14 +18,6 @@ void AppendField(std::string& line, std::string_view cp1252) {
 }
 
 } // namespace
-
-std::string Cp1252ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char byte : bytes)
-        AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(byte)));
-    return out;
-}
 
 std::string_view IsoDate(std::string_view stored) {
     constexpr std::string_view kShape = "9999-99-99";

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "store/Database.h"
+#include "text/Cp1252.h"
 
 #include <string>
 #include <string_view>
@@ -12,9 +13,6 @@ namespace tarnwick {
 
 // The header row's fields, in column order.
 inline constexpr std::string_view kNumbersCsvHeader = "number,region,website,search,found";
-
-// Windows-1252 bytes as UTF-8.
-std::string Cp1252ToUtf8(std::string_view bytes);
 
 // The calendar date of a stored date ("YYYY-MM-DD"); a text that does not start with one is
 // kept whole, so nothing is lost.

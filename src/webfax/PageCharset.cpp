@@ -1,6 +1,8 @@
 // Page character sets.
 #include "webfax/PageCharset.h"
 
+#include "text/Cp1252.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -18,26 +20,8 @@ constexpr std::array<std::string_view, 13> kLatinLabels = {
     "windows-1252", "iso-8859-1", "iso8859-1", "iso_8859-1", "latin1",      "l1",        "cp1252",
     "x-cp1252",     "us-ascii",   "ascii",     "cp819",      "iso-8859-15", "iso-ir-100"};
 
-// Windows-1252 code points of the bytes 0x80 to 0x9F; the rest of the set is Latin-1.
-constexpr std::array<std::uint16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-std::string Lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = Lower(c);
-    }
-    return out;
-}
-
 std::optional<PageCharset> CharsetOfLabel(std::string_view label) {
-    const std::string lower = Lowered(label);
+    const std::string lower = LowerAsciiCopy(label);
     for (const std::string_view known : kUtf8Labels) {
         if (lower == known) {
             return PageCharset::Utf8;
@@ -72,7 +56,7 @@ std::string_view CharsetValueAt(std::string_view lower, std::size_t at) {
 }
 
 std::optional<PageCharset> FromContentType(std::string_view contentType) {
-    const std::string lower = Lowered(contentType);
+    const std::string lower = LowerAsciiCopy(contentType);
     const std::size_t at = lower.find("charset");
     if (at == std::string::npos) {
         return std::nullopt;
@@ -83,7 +67,7 @@ std::optional<PageCharset> FromContentType(std::string_view contentType) {
 // Every "charset=" inside a <meta ...> tag of the page's start: both <meta charset="..."> and
 // <meta http-equiv="Content-Type" content="text/html; charset=...">.
 std::optional<PageCharset> FromMeta(std::string_view page) {
-    const std::string lower = Lowered(page.substr(0, kPrescanBytes));
+    const std::string lower = LowerAsciiCopy(page.substr(0, kPrescanBytes));
     for (std::size_t meta = lower.find("<meta"); meta != std::string::npos;
          meta = lower.find("<meta", meta + 5)) {
         const std::size_t end = lower.find('>', meta);
@@ -100,33 +84,8 @@ std::optional<PageCharset> FromMeta(std::string_view page) {
     return std::nullopt;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 std::string FromWindows1252(std::string_view page) {
-    std::string out;
-    out.reserve(page.size() + page.size() / 8);
-    for (const char c : page) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else if (byte < 0xA0) {
-            AppendUtf8(out, kHighControls[byte - 0x80]);
-        } else {
-            AppendUtf8(out, byte);
-        }
-    }
-    return out;
+    return Cp1252ToUtf8(page);
 }
 
 // Length of the valid UTF-8 sequence starting at `i`, or 0.

@@ -1,6 +1,8 @@
 // Reading text of a parsed page.
 #include "webfax/PageReading.h"
 
+#include "text/Cp1252.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -21,10 +23,6 @@ constexpr std::size_t kMaxTableColumns = 64;
 constexpr int kMaxColspan = 16;
 constexpr std::uint32_t kFaxMachine = 0x1F4E0;
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 bool IsLower(char c) {
     return c >= 'a' && c <= 'z';
 }
@@ -38,8 +36,8 @@ bool IsLetter(char c) {
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -153,24 +151,11 @@ char ReadingOf(std::uint32_t code) {
 
 // --- JSON-LD --------------------------------------------------------------------------------
 
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
-    c = Lower(c);
+    c = LowerAscii(c);
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
@@ -732,7 +717,7 @@ std::size_t ParsableLength(std::string_view html, std::size_t maxBytes, int maxD
         }
         std::string name;
         for (std::size_t n = nameStart; n < k; ++n) {
-            name += Lower(html[n]);
+            name += LowerAscii(html[n]);
         }
         // The next ">" is looked up again only once passed, so a page of unclosed tags stays linear.
         if (nextClose != std::string_view::npos && nextClose < k) {

@@ -1,6 +1,7 @@
 // Fax numbers of today's pages.
 #include "webfax/WebFax.h"
 
+#include "text/Cp1252.h"
 #include "webfax/PageCharset.h"
 #include "webfax/PageReading.h"
 #include "webfax/PhoneNumbers.h"
@@ -14,12 +15,8 @@ namespace tarnwick {
 
 namespace {
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 bool IsLetter(char c) {
-    const char lower = Lower(c);
+    const char lower = LowerAscii(c);
     return lower >= 'a' && lower <= 'z';
 }
 
@@ -28,7 +25,7 @@ bool LowerMatchAt(std::string_view text, std::size_t at, std::string_view lowerW
         return false;
     }
     for (std::size_t k = 0; k < lowerWord.size(); ++k) {
-        if (Lower(text[at + k]) != lowerWord[k]) {
+        if (LowerAscii(text[at + k]) != lowerWord[k]) {
             return false;
         }
     }
@@ -36,7 +33,7 @@ bool LowerMatchAt(std::string_view text, std::size_t at, std::string_view lowerW
 }
 
 int HexDigit(char c) {
-    c = Lower(c);
+    c = LowerAscii(c);
     return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
@@ -97,7 +94,7 @@ bool MayHoldFaxLabel(std::string_view page) {
         if (c == '&' && (LowerMatchAt(page, i, "&#128224;") || LowerMatchAt(page, i, "&#x1f4e0;"))) {
             return true;
         }
-        if (Lower(c) != 'f') {
+        if (LowerAscii(c) != 'f') {
             continue;
         }
         if (LowerMatchAt(page, i, "fax") || LowerMatchAt(page, i, "facsimile")) {
