@@ -170,12 +170,17 @@ TEST_F(SecureListBuilderTest, EachEngineFillsAHundredResultBuildAndTheHarvestSta
         launcher.site = {};
         AddResultPages(e, 9, 15, e.index == 3 ? "https://html.duckduckgo.com/html/" : "");
         local.launcher->site = launcher.site;
+        // The result domains do not resolve, so the harvest may end again before the build is
+        // checked: what counts is that it started.
+        bool harvestStarted = false;
+        QObject::connect(&local.engine->view(), &RunView::harvestingChanged, local.engine.get(),
+                         [&](bool on) { harvestStarted = harvestStarted || on; });
         local.Start({"dental labs"}, e.index, 0);
         ASSERT_TRUE(BuilderHarness::RunUntil([&] { return local.launcher->unloadRequests > 0; })) << e.name;
         // 15 new domains a page (and youtube.com once where the engine does not own it): the seventh
         // page crosses 100.
         EXPECT_EQ(local.engine->Stats().sessionSitesFound, e.index == 0 ? 105 : 106) << e.name;
-        EXPECT_TRUE(local.engine->harvesting()) << e.name;
+        EXPECT_TRUE(harvestStarted) << e.name;
         local.engine->cmdStop_Click();
     }
 }
