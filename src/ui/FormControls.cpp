@@ -1,6 +1,8 @@
 // Making the main window's controls: each named as the window's code and tests address it.
 #include "ui/FormControls.h"
 
+#include "ui/PlainTextDelegate.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QIcon>
@@ -68,6 +70,7 @@ QListWidget* AddList(QWidget* parent, const char* name) {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     // One line per entry: the lists change on every take, and measuring each entry is costly.
     list->setUniformItemSizes(true);
+    list->setItemDelegate(new PlainTextDelegate(list));
     return list;
 }
 
