@@ -10,7 +10,6 @@
 #include "ui/OptionControls.h"
 #include "ui/QtSettingsStore.h"
 #include "ui/Skin.h"
-#include "ui/Twips.h"
 #include "ui/frmExport.h"
 
 #include <QCheckBox>

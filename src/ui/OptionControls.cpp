@@ -9,6 +9,7 @@
 #include <utility>
 
 namespace tarnwick {
+
 OptionControl AdvanceOption(QComboBox* combo, const char* key, int fallback) {
     return {combo, key, fallback, [](HarvestEngine& engine, int value) { engine.SetAdvanceIndex(value); }};
 }

@@ -291,6 +291,26 @@ TEST(SettingsStore, WritesReachTheFileOnSyncAndWhenTheStoreGoes) {
     EXPECT_TRUE(text.contains("showHelp=0")) << text.toStdString();
 }
 
+TEST(MainWindowSettings, LifetimeCountersCountedJustBeforeCloseAreSavedAndShownAtTheNextStart) {
+    UiEnvironment env;
+    {
+        WindowUnderTest w(env);
+        w.form->Load();
+        w.engine->CountEvent(Counted::WebsiteScanned);
+        w.engine->CountEvent(Counted::WebsiteScanned);
+        w.engine->CountEvent(Counted::NumberStored);
+        // Well within the second the counters may wait before they are saved.
+        w.form->close();
+    }
+    const QByteArray text = FileText(env);
+    EXPECT_TRUE(text.contains("lHistWebScanned=2")) << text.toStdString();
+    EXPECT_TRUE(text.contains("lHistEmailFound=1")) << text.toStdString();
+    WindowUnderTest again(env);
+    again.form->Load();
+    EXPECT_EQ(again.engine->Stats().histSitesScanned, 2);
+    EXPECT_EQ(again.engine->Stats().histNumbersFound, 1);
+}
+
 TEST(SettingsStore, EveryValueReadsBackUnchangedAtTheNextStart) {
     UiEnvironment env;
     const std::vector<std::pair<std::string, std::string>> values = {{"Combo1", "-1"},
