@@ -64,6 +64,7 @@ struct CrawlFigures {
     double pages = 0;
     double numbers = 0;
     qint64 longestStallMs = 0;
+    double redrawsPerSecond = 0; // how often the window drew engine changes
     bool finished = false;
 };
 
@@ -130,6 +131,8 @@ CrawlFigures Crawl(bool withWindow) {
     figures.numbers = engine.Stats().sessionNumbersFound;
     figures.longestStallMs = probe.WorstStallMs();
     figures.finished = limit.isActive();
+    if (form)
+        figures.redrawsPerSecond = form->RedrawCount() / seconds;
     engine.Shutdown();
     return figures;
 }
@@ -170,6 +173,7 @@ void BM_CrawlWithMainWindow(benchmark::State& state) {
     state.counters["cpu_ms_per_page"] = Median(shownCpu);
     state.counters["longest_stall_ms"] = double(longestStallMs);
     state.counters["finished"] = finished ? 1 : 0;
+    state.counters["redraws_per_s"] = last.redrawsPerSecond;
     std::printf("engine alone %.0f pages/s, with the main window %.0f pages/s, ratio %.0f %%, longest "
                 "stall %lld ms; CPU per page %.2f ms alone, %.2f ms with the window\n",
                 aloneRate, shownRate, 100.0 * shownRate / aloneRate, static_cast<long long>(longestStallMs),

@@ -55,7 +55,9 @@ int main(int argc, char** argv) {
     QObject::connect(&form, &Form1::helpRequested, &windows, &AuxWindows::ShowHelp);
     QObject::connect(&form, &Form1::aboutRequested, &windows, &AuxWindows::ShowAbout);
     QObject::connect(&form, &Form1::websiteRequested, &windows, &AuxWindows::ShowWebsite);
-    QObject::connect(&form, &Form1::unloading, &windows, [&listBuilder, &windows] {
+    QObject::connect(&form, &Form1::unloading, &windows, [&listBuilder, &windows, &settings] {
+        // The engine has saved its counters by now; they reach the file before anything else ends.
+        settings.Sync();
         listBuilder.UnloadListBuilder();
         windows.MainWindowUnloading();
     });

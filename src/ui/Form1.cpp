@@ -5,10 +5,11 @@
 
 #include "listbuilder/SearchEngines.h"
 #include "ui/AnsiText.h"
+#include "ui/FormControls.h"
 #include "ui/OnTop.h"
+#include "ui/OptionControls.h"
 #include "ui/QtSettingsStore.h"
 #include "ui/Skin.h"
-#include "ui/Twips.h"
 #include "ui/frmExport.h"
 
 #include <QCheckBox>
@@ -25,7 +26,6 @@
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 #include <utility>
 
@@ -40,75 +40,11 @@ constexpr int kDesignClientWidth = 11535;
 constexpr int kDesignClientHeight = 10200;
 constexpr std::int64_t kMaxCounter = std::numeric_limits<std::int32_t>::max();
 
-QLabel* AddLabel(QWidget* parent, const QString& caption, bool bold) {
-    auto* label = new QLabel(caption, parent);
-    if (bold) {
-        QFont font = label->font();
-        font.setBold(true);
-        label->setFont(font);
-    }
-    return label;
-}
-
-QCheckBox* AddCheck(QWidget* parent, const char* name, const QString& caption, const QString& tip = {}) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setToolTip(tip);
-    return box;
-}
-
 QStringList EngineItems(bool secureWeb) {
     QStringList items;
     for (const std::string& text : EngineListTexts(secureWeb))
         items.append(QString::fromStdString(text));
     return items;
-}
-
-QComboBox* AddCombo(QWidget* parent, const char* name, const QString& designText, const QStringList& items) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(QLatin1String(name));
-    combo->setPlaceholderText(designText);
-    combo->addItems(items);
-    combo->setCurrentIndex(-1);
-    return combo;
-}
-
-QToolButton* AddPictureButton(QWidget* parent, const char* name, const QString& caption, const QString& icon,
-                              const QString& tip, bool compact) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setText(caption);
-    button->setToolTip(tip);
-    button->setIcon(QIcon(QStringLiteral(":/icons/") + icon));
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setIconSize(compact ? QSize(10, 10) : QSize(24, 24));
-    if (compact) {
-        // The small buttons carry their caption too, in a smaller type so both fit.
-        QFont font = button->font();
-        font.setPointSize(7);
-        button->setFont(font);
-    }
-    return button;
-}
-
-QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(tip);
-    return button;
-}
-
-QListWidget* AddList(QWidget* parent, const char* name) {
-    auto* list = new QListWidget(parent);
-    list->setObjectName(QLatin1String(name));
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    // One line per entry: the lists change on every take, and measuring each entry is costly.
-    list->setUniformItemSizes(true);
-    return list;
-}
-
-int Abs(int value) {
-    return std::abs(value);
 }
 
 } // namespace
@@ -132,32 +68,10 @@ Form1::Form1(HarvestEngine& engine, SettingsStore& settings, Branding branding, 
     BuildControls();
     BuildMenus();
     BindEngine();
-    resize(Px(kDesignClientWidth), Px(kDesignClientHeight) + menuBar()->sizeHint().height());
+    resize(layout_.Px(kDesignClientWidth), layout_.Px(kDesignClientHeight) + menuBar()->sizeHint().height());
 }
 
 Form1::~Form1() = default;
-
-int Form1::Px(int twips) const {
-    return TwipsToPx(*this, twips);
-}
-
-int Form1::Twips(int pixels) const {
-    return PxToTwips(*this, pixels);
-}
-
-void Form1::Place(QWidget* control, int left, int top, int width, int height) {
-    Place(control, QRect(left, top, width, height));
-}
-
-void Form1::PlaceAutoSized(QWidget* control, int left, int top) {
-    const QSize hint = control->sizeHint();
-    Place(control, left, top, Twips(hint.width()), Twips(hint.height()));
-}
-
-void Form1::Place(QWidget* control, QRect twips) {
-    twips_.insert(control, twips);
-    control->setGeometry(Px(twips.left()), Px(twips.top()), Px(twips.width()), Px(twips.height()));
-}
 
 void Form1::BuildControls() {
     client_ = new QWidget(this);
@@ -165,30 +79,30 @@ void Form1::BuildControls() {
     setCentralWidget(client_);
 
     Combo1_ = AddCombo(client_, "Combo1", QStringLiteral("Which Search Type?"), EngineItems(false));
-    Place(Combo1_, 60, 60, 2235, 315);
+    layout_.Place(Combo1_, 60, 60, 2235, 315);
     Combo2_ = AddCombo(client_, "Combo2", QStringLiteral("How Many Results?"),
                        {QStringLiteral("~100 Domains"), QStringLiteral("~200 Domains"),
                         QStringLiteral("~500 Domains"), QStringLiteral("~1000 Domains"),
                         QStringLiteral("~5000 Domains"), QStringLiteral("~10000 Domains")});
-    Place(Combo2_, 60, 480, 2235, 315);
+    layout_.Place(Combo2_, 60, 480, 2235, 315);
 
     Command1_ = AddPictureButton(client_, "Command1", QStringLiteral("Start"), QStringLiteral("start.svg"),
                                  QStringLiteral("Begin Harvesting Faxes"), false);
-    Place(Command1_, 2340, 60, 1095, 735);
+    layout_.Place(Command1_, 2340, 60, 1095, 735);
     cmdNextSearch_ =
         AddPictureButton(client_, "cmdNextSearch", QStringLiteral("Next"), QStringLiteral("next.svg"),
                          QStringLiteral("Skip to your next search string"), false);
-    Place(cmdNextSearch_, 3480, 60, 1095, 735);
+    layout_.Place(cmdNextSearch_, 3480, 60, 1095, 735);
     cmdStop_ = AddPictureButton(client_, "cmdStop", QStringLiteral("Stop"), QStringLiteral("stop.svg"),
                                 QStringLiteral("Stop harvesting faxes"), false);
-    Place(cmdStop_, 4620, 60, 1095, 735);
+    layout_.Place(cmdStop_, 4620, 60, 1095, 735);
     cmdResume_ =
         AddPictureButton(client_, "cmdResume", QStringLiteral("Resume"), QStringLiteral("resume.svg"),
                          QStringLiteral("Resume harvesting emails"), false);
-    Place(cmdResume_, 5760, 60, 1095, 735);
+    layout_.Place(cmdResume_, 5760, 60, 1095, 735);
     cmdWebsite_ = AddButton(client_, "cmdWebsite", QStringLiteral("Visit ") + branding_.websiteAddress,
                             QStringLiteral("Open Browser"));
-    Place(cmdWebsite_, 6900, 60, 2055, 735);
+    layout_.Place(cmdWebsite_, 6900, 60, 2055, 735);
 
     cmdDoSearch_ = AddButton(client_, "cmdDoSearch", QStringLiteral("Start Search"), {});
     cmdDoSearch_->hide();
@@ -199,103 +113,106 @@ void Form1::BuildControls() {
     // Searches
     Frame1_ = new QGroupBox(QStringLiteral("Searches"), client_);
     Frame1_->setObjectName(QStringLiteral("Frame1"));
-    Place(Frame1_, 60, 840, 4275, 6255);
-    PlaceAutoSized(AddLabel(Frame1_, QStringLiteral("Search Strings"), true), 120, 300);
-    Place(AddLabel(Frame1_, QStringLiteral("Enter a new Search String:"), false), 120, 480, 2505, 315);
+    layout_.Place(Frame1_, 60, 840, 4275, 6255);
+    layout_.PlaceAutoSized(AddLabel(Frame1_, QStringLiteral("Search Strings"), true), 120, 300);
+    layout_.Place(AddLabel(Frame1_, QStringLiteral("Enter a new Search String:"), false), 120, 480, 2505,
+                  315);
     cmdAdd_ = AddPictureButton(Frame1_, "cmdAdd", QStringLiteral("Add"), QStringLiteral("add.svg"),
                                QStringLiteral("Add"), true);
-    Place(cmdAdd_, 120, 780, 500, 500);
+    layout_.Place(cmdAdd_, 120, 780, 500, 500);
     cmbDel_ = AddPictureButton(Frame1_, "cmbDel", QStringLiteral("Del"), QStringLiteral("delete.svg"),
                                QStringLiteral("Delete"), true);
-    Place(cmbDel_, 660, 780, 500, 500);
+    layout_.Place(cmbDel_, 660, 780, 500, 500);
     Text1_ = new QLineEdit(Frame1_);
     Text1_->setObjectName(QStringLiteral("Text1"));
-    Place(Text1_, 1200, 960, 2175, 315);
+    layout_.Place(Text1_, 1200, 960, 2175, 315);
     List1_ = AddList(Frame1_, "List1");
-    Place(List1_, 120, 1320, 4035, 2010);
-    PlaceAutoSized(AddLabel(Frame1_, QStringLiteral("Preview - Next 20 Sites Queued:"), true), 120, 3420);
+    layout_.Place(List1_, 120, 1320, 4035, 2010);
+    layout_.PlaceAutoSized(AddLabel(Frame1_, QStringLiteral("Preview - Next 20 Sites Queued:"), true), 120,
+                           3420);
     List2_ = AddList(Frame1_, "List2");
-    Place(List2_, 120, 3720, 4035, 2400);
+    layout_.Place(List2_, 120, 3720, 4035, 2400);
 
     // Fax number data
     Frame2_ = new QGroupBox(QStringLiteral("Emails"), client_);
     Frame2_->setObjectName(QStringLiteral("Frame2"));
-    Place(Frame2_, 4380, 840, 4275, 6255);
-    PlaceAutoSized(AddLabel(Frame2_, QStringLiteral("Fax Number Data"), true), 120, 360);
+    layout_.Place(Frame2_, 4380, 840, 4275, 6255);
+    layout_.PlaceAutoSized(AddLabel(Frame2_, QStringLiteral("Fax Number Data"), true), 120, 360);
     cmdViewDatabase_ = AddButton(Frame2_, "cmdViewDatabase", QStringLiteral("View Fax Database"),
                                  QStringLiteral("Spider.mdb stores all thefaxes you have found"));
-    Place(cmdViewDatabase_, 120, 600, 4035, 855);
+    layout_.Place(cmdViewDatabase_, 120, 600, 4035, 855);
     Command2_ = AddButton(Frame2_, "Command2", QStringLiteral("Export Numbers to List"),
                           QStringLiteral("Export all the faxes you have found"));
-    Place(Command2_, 120, 1500, 4035, 855);
+    layout_.Place(Command2_, 120, 1500, 4035, 855);
     Command3_ = AddButton(Frame2_, "Command3", QStringLiteral("Delete All Fax Numbers"),
                           QStringLiteral("Delete all saved faxes"));
-    Place(Command3_, 120, 2400, 4035, 855);
-    PlaceAutoSized(AddLabel(Frame2_, QStringLiteral("Preview - Last 20 Numbers Found:"), true), 180, 3420);
+    layout_.Place(Command3_, 120, 2400, 4035, 855);
+    layout_.PlaceAutoSized(AddLabel(Frame2_, QStringLiteral("Preview - Last 20 Numbers Found:"), true), 180,
+                           3420);
     List3_ = AddList(Frame2_, "List3");
-    Place(List3_, 120, 3720, 4035, 2205);
+    layout_.Place(List3_, 120, 3720, 4035, 2205);
 
     // Options, top to bottom
     Frame4_ = new QGroupBox(QStringLiteral("Options"), client_);
     Frame4_->setObjectName(QStringLiteral("Frame4"));
     // One row taller than the options of old, for the secure-web check box; the statistics
     // frame below moves down by as much.
-    Place(Frame4_, 8700, 840, 2595, 4215);
+    layout_.Place(Frame4_, 8700, 840, 2595, 4215);
     constexpr int left = 120;
     constexpr int width = 2355;
-    Place(AddLabel(Frame4_, QStringLiteral("Auto Search Advance:"), true), left, 240, width, 240);
+    layout_.Place(AddLabel(Frame4_, QStringLiteral("Auto Search Advance:"), true), left, 240, width, 240);
     chkAuto_ = AddCheck(Frame4_, "chkAuto", QStringLiteral("Enable"),
                         QStringLiteral("Click to enable Auto Search Advance"));
-    Place(chkAuto_, left, 480, width, 240);
+    layout_.Place(chkAuto_, left, 480, width, 240);
     auto* advanceLabel =
         AddLabel(Frame4_, QStringLiteral("Advancd after this many websites are scanned:"), false);
     advanceLabel->setWordWrap(true);
-    Place(advanceLabel, left, 720, width, 390);
+    layout_.Place(advanceLabel, left, 720, width, 390);
     cmbAdvance_ = AddCombo(Frame4_, "cmbAdvance", QStringLiteral("cmbAdvance"),
                            {QStringLiteral("1,000"), QStringLiteral("5,000"), QStringLiteral("10,000"),
                             QStringLiteral("20,000"), QStringLiteral("50,000"), QStringLiteral("100,000"),
                             QStringLiteral("200,000"), QStringLiteral("500,000")});
-    Place(cmbAdvance_, left, 1125, width, 315);
-    Place(AddLabel(Frame4_, QStringLiteral("After last search:"), false), left, 1470, width, 240);
+    layout_.Place(cmbAdvance_, left, 1125, width, 315);
+    layout_.Place(AddLabel(Frame4_, QStringLiteral("After last search:"), false), left, 1470, width, 240);
     cmbLastSearch_ = AddCombo(Frame4_, "cmbLastSearch", QStringLiteral("cmbLastSearch"),
                               {QStringLiteral("Stop Immediately"), QStringLiteral("Continue Until Stopped")});
-    Place(cmbLastSearch_, left, 1710, width, 315);
-    Place(AddLabel(Frame4_, QStringLiteral("Audio:"), true), left, 2085, width, 240);
+    layout_.Place(cmbLastSearch_, left, 1710, width, 315);
+    layout_.Place(AddLabel(Frame4_, QStringLiteral("Audio:"), true), left, 2085, width, 240);
     chkAudioEmail_ = AddCheck(Frame4_, "chkAudioEmail", QStringLiteral("On Fax Found"));
-    Place(chkAudioEmail_, left, 2325, width, 240);
+    layout_.Place(chkAudioEmail_, left, 2325, width, 240);
     chkAudioNext_ = AddCheck(Frame4_, "chkAudioNext", QStringLiteral("On Next Search"));
-    Place(chkAudioNext_, left, 2565, width, 240);
+    layout_.Place(chkAudioNext_, left, 2565, width, 240);
     chkAudioFinished_ = AddCheck(Frame4_, "chkAudioFinished", QStringLiteral("On Finished"));
-    Place(chkAudioFinished_, left, 2805, width, 240);
-    Place(AddLabel(Frame4_, QStringLiteral("Other:"), true), left, 3075, width, 240);
+    layout_.Place(chkAudioFinished_, left, 2805, width, 240);
+    layout_.Place(AddLabel(Frame4_, QStringLiteral("Other:"), true), left, 3075, width, 240);
     chkAddFax_ = AddCheck(Frame4_, "chkAddFax", QStringLiteral("Add \"fax\" to searches"),
                           QStringLiteral("Adds the word \"fax\" to all your searches"));
-    Place(chkAddFax_, left, 3315, width, 240);
+    layout_.Place(chkAddFax_, left, 3315, width, 240);
     chkNonUS_ = AddCheck(Frame4_, "chkNonUS", QStringLiteral("Allow International"),
                          QStringLiteral("Allows Non-US numbers"));
-    Place(chkNonUS_, left, 3555, width, 240);
+    layout_.Place(chkNonUS_, left, 3555, width, 240);
     chkSecureWeb_ = AddCheck(Frame4_, "chkSecureWeb", QStringLiteral("Secure web (https)"),
                              QStringLiteral("Fetch https sites, follow redirects and every link of a page"));
-    Place(chkSecureWeb_, left, 3795, width, 240);
+    layout_.Place(chkSecureWeb_, left, 3795, width, 240);
 
     // Statistics: a caption per counter with its value label beside it
     Frame3_ = new QGroupBox(QStringLiteral("Statistics"), client_);
     Frame3_->setObjectName(QStringLiteral("Frame3"));
-    Place(Frame3_, 8700, 5100, 2595, 1995);
-    Place(AddLabel(Frame3_, QStringLiteral("This Session"), true), left, 240, 1500, 240);
-    Place(AddLabel(Frame3_, QStringLiteral("Historically"), true), left, 1260, 1500, 240);
+    layout_.Place(Frame3_, 8700, 5100, 2595, 1995);
+    layout_.Place(AddLabel(Frame3_, QStringLiteral("This Session"), true), left, 240, 1500, 240);
+    layout_.Place(AddLabel(Frame3_, QStringLiteral("Historically"), true), left, 1260, 1500, 240);
     const std::array<std::pair<const char*, int>, 5> counters = {{{"Sites Scanned:", 480},
                                                                   {"Sites Found:", 720},
                                                                   {"Numbers Found:", 960},
                                                                   {"Sites Scanned:", 1500},
                                                                   {"Numbers Found:", 1740}}};
     for (std::size_t i = 0; i < counters.size(); ++i) {
-        Place(AddLabel(Frame3_, QLatin1String(counters[i].first), false), left, counters[i].second, 1560,
-              240);
+        layout_.Place(AddLabel(Frame3_, QLatin1String(counters[i].first), false), left, counters[i].second,
+                      1560, 240);
         lblStats_[i] = AddLabel(Frame3_, QStringLiteral("0"), false);
         lblStats_[i]->setObjectName(QStringLiteral("lblStats"));
         lblStats_[i]->setProperty("index", int(i));
-        Place(lblStats_[i], 1680, counters[i].second, 795, 240);
+        layout_.Place(lblStats_[i], 1680, counters[i].second, 795, 240);
     }
 
     // Status bar along the bottom edge of the client area, with the progress bar kept over panel 4
@@ -318,37 +235,8 @@ void Form1::BuildControls() {
     pb1_->setValue(0);
     pb1_->setTextVisible(false);
 
-    connect(Combo1_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        engine_.options().Combo1 = index;
-        StoreIndex("Combo1", index);
-    });
-    connect(Combo2_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        engine_.options().Combo2 = index;
-        StoreIndex("Combo2", index);
-    });
-    connect(cmbAdvance_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        engine_.SetAdvanceIndex(index);
-        StoreIndex("cmbAdvance", index);
-    });
-    connect(cmbLastSearch_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        engine_.options().cmbLastSearch = index;
-        StoreIndex("cmbLastSearch", index);
-    });
-    const std::array<std::pair<QCheckBox*, bool Options::*>, 7> checks = {
-        {{chkAuto_, &Options::chkAuto},
-         {chkAddFax_, &Options::chkAddFax},
-         {chkNonUS_, &Options::chkNonUS},
-         {chkAudioEmail_, &Options::chkAudioEmail},
-         {chkAudioNext_, &Options::chkAudioNext},
-         {chkAudioFinished_, &Options::chkAudioFinished},
-         {chkSecureWeb_, &Options::chkSecureWeb}}};
     connect(chkSecureWeb_, &QCheckBox::toggled, this, &Form1::FillCombo1);
-    for (const auto& [box, member] : checks) {
-        connect(box, &QCheckBox::toggled, this, [this, box, member](bool checked) {
-            engine_.options().*member = checked;
-            StoreCheck(box->objectName().toLatin1().constData(), checked);
-        });
-    }
+    BindOptions();
 
     connect(Command1_, &QToolButton::clicked, this, [this] { Act([this] { engine_.Command1_Click(); }); });
     connect(cmdNextSearch_, &QToolButton::clicked, this,
@@ -554,11 +442,6 @@ void Form1::FocusControl(FocusTarget target) {
     }
 }
 
-void Form1::StoreIndex(const char* key, int index) {
-    if (!loading_)
-        settings_.Write(key, std::to_string(index));
-}
-
 void Form1::FillCombo1(bool secureWeb) {
     const QStringList items = EngineItems(secureWeb);
     // Cleared first when its engine goes, so that the list does not move it to another engine.
@@ -570,58 +453,48 @@ void Form1::FillCombo1(bool secureWeb) {
         Combo1_->addItem(items[i]);
 }
 
-void Form1::StoreCheck(const char* key, bool checked) {
-    if (!loading_)
-        settings_.Write(key, checked ? "1" : "0");
+void Form1::BindOptions() {
+    // The secure-web option comes before the engine list: the engines offered depend on it, so a
+    // stored engine is chosen from the right list when the settings are loaded.
+    options_ = {CheckOption<&Options::chkAuto>(chkAuto_, "chkAuto", false),
+                AdvanceOption(cmbAdvance_, "cmbAdvance", 2),
+                IndexOption<&Options::cmbLastSearch>(cmbLastSearch_, "cmbLastSearch", 0),
+                CheckOption<&Options::chkAudioEmail>(chkAudioEmail_, "chkAudioEmail", true),
+                CheckOption<&Options::chkAudioNext>(chkAudioNext_, "chkAudioNext", true),
+                CheckOption<&Options::chkAudioFinished>(chkAudioFinished_, "chkAudioFinished", true),
+                CheckOption<&Options::chkAddFax>(chkAddFax_, "chkAddFax", true),
+                CheckOption<&Options::chkNonUS>(chkNonUS_, "chkNonUS", true),
+                CheckOption<&Options::chkSecureWeb>(chkSecureWeb_, "chkSecureWeb", false),
+                IndexOption<&Options::Combo1>(Combo1_, "Combo1", -1),
+                IndexOption<&Options::Combo2>(Combo2_, "Combo2", -1)};
+    for (const OptionControl& option : options_) {
+        OnValueChanged(option, this, [this, option](int value) {
+            option.apply(engine_, value);
+            // The controls take their stored values without writing them back.
+            if (!loading_)
+                settings_.Write(option.key, std::to_string(value));
+        });
+    }
 }
 
 void Form1::LoadSettings() {
-    // The controls take their stored values without writing them back.
     loading_ = true;
+    for (const OptionControl& option : options_)
+        ShowValue(option, StoredValue(settings_, option));
+    loading_ = false;
+
+    // The engine reads the options at the moment of use; give it what the controls now show.
+    for (const OptionControl& option : options_)
+        option.apply(engine_, ShownValue(option));
+    // No control: an intranet harvest or a test web on loopback is set up in the store by hand.
+    engine_.options().allowPrivateAddresses = ReadNumber(settings_, "allowPrivateAddresses", 0, 0, 1) == 1;
+
     Statistics stats = engine_.Stats();
     stats.sessionSitesScanned = 0;
     stats.sessionSitesFound = 0;
     stats.sessionNumbersFound = 0;
-
-    // The engines offered depend on the secure-web option: a stored index beyond them selects nothing.
-    FillCombo1(ReadNumber(settings_, "chkSecureWeb", 0, 0, 1) == 1);
-    Combo1_->setCurrentIndex(int(ReadNumber(settings_, "Combo1", -1, -1, Combo1_->count() - 1)));
-    Combo2_->setCurrentIndex(int(ReadNumber(settings_, "Combo2", -1, -1, Combo2_->count() - 1)));
-    chkAuto_->setChecked(ReadNumber(settings_, "chkAuto", 0, 0, 1) == 1);
-    chkAddFax_->setChecked(ReadNumber(settings_, "chkAddFax", 1, 0, 1) == 1);
-    chkNonUS_->setChecked(ReadNumber(settings_, "chkNonUS", 1, 0, 1) == 1);
-    chkSecureWeb_->setChecked(ReadNumber(settings_, "chkSecureWeb", 0, 0, 1) == 1);
-    chkAudioEmail_->setChecked(ReadNumber(settings_, "chkAudioEmail", 1, 0, 1) == 1);
-    chkAudioNext_->setChecked(ReadNumber(settings_, "chkAudioNext", 1, 0, 1) == 1);
-    chkAudioFinished_->setChecked(ReadNumber(settings_, "chkAudioFinished", 1, 0, 1) == 1);
-    cmbAdvance_->setCurrentIndex(int(ReadNumber(settings_, "cmbAdvance", 2, 0, cmbAdvance_->count() - 1)));
-    cmbLastSearch_->setCurrentIndex(
-        int(ReadNumber(settings_, "cmbLastSearch", 0, 0, cmbLastSearch_->count() - 1)));
     stats.histNumbersFound = std::int32_t(ReadNumber(settings_, "lHistEmailFound", 0, 0, kMaxCounter));
     stats.histSitesScanned = std::int32_t(ReadNumber(settings_, "lHistWebScanned", 0, 0, kMaxCounter));
-    for (QComboBox* combo : {Combo1_, Combo2_}) {
-        const auto index =
-            ReadNumber(settings_, combo->objectName().toStdString(), -1, -1, combo->count() - 1);
-        if (index >= 0)
-            combo->setCurrentIndex(int(index));
-    }
-    loading_ = false;
-
-    // The engine reads the options at the moment of use; give it what the controls now show.
-    Options& options = engine_.options();
-    options.Combo1 = Combo1_->currentIndex();
-    options.Combo2 = Combo2_->currentIndex();
-    options.chkAuto = chkAuto_->isChecked();
-    options.chkAddFax = chkAddFax_->isChecked();
-    options.chkNonUS = chkNonUS_->isChecked();
-    options.chkSecureWeb = chkSecureWeb_->isChecked();
-    // No control: an intranet harvest or a test web on loopback is set up in the store by hand.
-    options.allowPrivateAddresses = ReadNumber(settings_, "allowPrivateAddresses", 0, 0, 1) == 1;
-    options.chkAudioEmail = chkAudioEmail_->isChecked();
-    options.chkAudioNext = chkAudioNext_->isChecked();
-    options.chkAudioFinished = chkAudioFinished_->isChecked();
-    options.cmbLastSearch = cmbLastSearch_->currentIndex();
-    engine_.SetAdvanceIndex(cmbAdvance_->currentIndex());
     engine_.SetStatistics(stats);
 }
 
@@ -680,89 +553,6 @@ void Form1::ShowNumbers() {
                 [this] { Act([this] { engine_.ShowRecentFaxes(); }); });
     }
     ShowInFront(*numbers_);
-}
-
-void Form1::PlaceStatusBar() {
-    const int height = StatusBar1_->height();
-    StatusBar1_->setGeometry(0, std::max(0, client_->height() - height), client_->width(), height);
-    int left = 0;
-    for (QLabel* panel : panels_) {
-        if (!panel->isVisibleTo(StatusBar1_))
-            continue;
-        const int width = Px(twips_.value(panel).width());
-        panel->setGeometry(left, 0, width, height);
-        left += width;
-    }
-    StatusBar1_->raise();
-    pb1_->raise();
-}
-
-void Form1::LayoutMainWindow() {
-    const int W = Twips(frameGeometry().width());
-    const int H = Twips(frameGeometry().height());
-    const int statusHeight = Twips(StatusBar1_->height());
-
-    twips_[panels_[0]] = QRect(0, 0, Abs(W / 2), statusHeight);
-    int panel4Left = twips_[panels_[0]].width();
-    for (std::size_t i = 1; i < panels_.size(); ++i) {
-        twips_[panels_[i]] = QRect(panel4Left, 0, Abs(W / 6), statusHeight);
-        if (i < panels_.size() - 1)
-            panel4Left += Abs(W / 6);
-    }
-    const int panel4Width = twips_[panels_[3]].width();
-    // The Top rule assumes the original platform's title and menu bar heights; window chrome differs
-    // between desktops, so the bar is then kept inside the status bar, where the rule meant it.
-    const int barHeight = std::max(0, statusHeight - Twips(4));
-    const int statusTop = std::max(0, Twips(client_->height()) - statusHeight);
-    const int barTop = std::clamp(Abs(H - statusHeight - 450), statusTop + Twips(2),
-                                  statusTop + std::max(Twips(2), statusHeight - barHeight - Twips(2)));
-    Place(pb1_, panel4Left + 25, barTop, Abs(panel4Width - 50), barHeight);
-
-    QRect frame1 = twips_[Frame1_];
-    QRect frame2 = twips_[Frame2_];
-    QRect frame3 = twips_[Frame3_];
-    QRect frame4 = twips_[Frame4_];
-    // H is the outer height, so on this platform the rule alone runs the frames under the status
-    // bar; they are kept above it whatever the window chrome.
-    const int statusTopPx = client_->height() - StatusBar1_->height();
-    const int roomAbove = Twips(std::max(0, statusTopPx - Px(frame3.top()) - 1));
-    frame3.setHeight(std::min(Abs(H - statusHeight - frame3.top()), roomAbove));
-    frame2.setHeight(frame4.height() + frame3.height());
-    frame1.setHeight(frame2.height());
-    frame3.moveLeft(Abs(W - frame3.width() - 175));
-    frame4.moveLeft(frame3.left());
-    frame2.setWidth(Abs(frame3.left() / 2 - 80));
-    frame1.setWidth(frame2.width());
-    frame2.moveLeft(Abs(frame3.left() - frame2.width() - 50));
-    Place(Frame1_, frame1);
-    Place(Frame2_, frame2);
-    Place(Frame3_, frame3);
-    Place(Frame4_, frame4);
-
-    const int listWidth = Abs(frame1.width() - 2 * twips_[List1_].left());
-    for (QWidget* control : {static_cast<QWidget*>(List1_), static_cast<QWidget*>(List2_),
-                             static_cast<QWidget*>(List3_), static_cast<QWidget*>(cmdViewDatabase_),
-                             static_cast<QWidget*>(Command2_), static_cast<QWidget*>(Command3_)}) {
-        QRect rect = twips_[control];
-        rect.setWidth(listWidth);
-        Place(control, rect);
-    }
-    QRect website = twips_[cmdWebsite_];
-    website.setWidth(Abs(W - website.left() - 200));
-    Place(cmdWebsite_, website);
-    QRect list2 = twips_[List2_];
-    list2.setHeight(Abs(frame1.height() - list2.top() - 100));
-    Place(List2_, list2);
-    QRect list3 = twips_[List3_];
-    list3.setHeight(Abs(frame1.height() - list3.top() - 100));
-    Place(List3_, list3);
-
-    PlaceStatusBar();
-}
-
-void Form1::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    LayoutMainWindow();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -5,16 +5,18 @@
 #include "harvest/HarvestEngine.h"
 #include "ui/Branding.h"
 #include "ui/NumbersWindow.h"
+#include "ui/OptionControls.h"
+#include "ui/TwipLayout.h"
 #include "ui/frmExport.h"
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -48,7 +50,9 @@ public:
     frmExport* exportWindow() const { return export_; }
     NumbersWindow* numbersWindow() const { return numbers_; }
     // The design geometry in twips of a control laid out by this window.
-    QRect TwipGeometry(const QWidget* control) const { return twips_.value(control); }
+    QRect TwipGeometry(const QWidget* control) const { return layout_.Geometry(control); }
+    // The option controls with their settings keys and defaults, in the order they are loaded.
+    const std::vector<OptionControl>& OptionTable() const { return options_; }
     // How often engine changes have been drawn so far.
     int RedrawCount() const { return redraws_; }
     static constexpr int kFrameMs = 33;
@@ -73,13 +77,8 @@ private:
     void ShowSkinLabels();
     void LayoutMainWindow();
     void PlaceStatusBar();
-    void Place(QWidget* control, int left, int top, int width, int height);
-    void Place(QWidget* control, QRect twips);
-    void PlaceAutoSized(QWidget* control, int left, int top);
-    int Px(int twips) const;
-    int Twips(int pixels) const;
-    void StoreIndex(const char* key, int index);
-    void StoreCheck(const char* key, bool checked);
+    // Each option control writes its setting when it changes and tells the engine.
+    void BindOptions();
     // The engine list: four engines with the secure-web option, two without; keeps the selection
     // when it is still offered.
     void FillCombo1(bool secureWeb);
@@ -100,7 +99,8 @@ private:
     HarvestEngine& engine_;
     SettingsStore& settings_;
     Branding branding_;
-    QHash<const QWidget*, QRect> twips_;
+    TwipLayout layout_{*this};
+    std::vector<OptionControl> options_;
     bool loading_ = false;
 
     QWidget* client_ = nullptr;

@@ -11,25 +11,29 @@ QString FullKey(const std::string& key) {
     return QStringLiteral("Settings/") + QString::fromStdString(key);
 }
 
-QSettings OpenStore() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
-                     QStringLiteral("Tarnwick"));
-}
-
 } // namespace
 
+QtSettingsStore::QtSettingsStore()
+    : store_(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarnwick"),
+             QStringLiteral("Tarnwick")) {}
+
+QtSettingsStore::~QtSettingsStore() {
+    Sync();
+}
+
 std::string QtSettingsStore::Read(const std::string& key, const std::string& fallback) {
-    const QSettings store = OpenStore();
-    const QVariant value = store.value(FullKey(key));
+    const QVariant value = store_.value(FullKey(key));
     if (!value.isValid())
         return fallback;
     return value.toString().toStdString();
 }
 
 void QtSettingsStore::Write(const std::string& key, const std::string& value) {
-    QSettings store = OpenStore();
-    store.setValue(FullKey(key), QString::fromStdString(value));
-    store.sync();
+    store_.setValue(FullKey(key), QString::fromStdString(value));
+}
+
+void QtSettingsStore::Sync() {
+    store_.sync();
 }
 
 std::int64_t ReadNumber(SettingsStore& store, const std::string& key, std::int64_t fallback, std::int64_t low,

@@ -1,9 +1,12 @@
 // The per-user settings store on QSettings: organisation and application "Tarnwick", group "Settings",
-// plus the checked reads that turn a stored text back into a control value.
+// plus the checked reads that turn a stored text back into a control value. One settings object lives
+// as long as the store: a write changes memory, and the file is written from the event loop after a
+// burst of writes, on Sync and when the store goes.
 #pragma once
 
 #include "harvest/HarvestEngine.h"
 
+#include <QSettings>
 #include <cstdint>
 #include <string>
 
@@ -11,8 +14,18 @@ namespace tarnwick {
 
 class QtSettingsStore final : public SettingsStore {
 public:
+    QtSettingsStore();
+    ~QtSettingsStore() override;
+    QtSettingsStore(const QtSettingsStore&) = delete;
+    QtSettingsStore& operator=(const QtSettingsStore&) = delete;
+
     std::string Read(const std::string& key, const std::string& fallback) override;
     void Write(const std::string& key, const std::string& value) override;
+    // Writes what changed to the file now (the program calls it as it closes).
+    void Sync();
+
+private:
+    QSettings store_;
 };
 
 // The stored value of key as a whole decimal number within [low, high]; anything else (absent, not

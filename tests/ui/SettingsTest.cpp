@@ -4,8 +4,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <gtest/gtest.h>
+#include <map>
+#include <string>
 
 namespace tarnwick::test {
 namespace {
@@ -121,6 +124,42 @@ TEST(MainWindowSettings, EveryOptionIsWrittenAtOnceAndSurvivesARestart) {
     EXPECT_FALSE(again.engine->options().chkAudioEmail);
 }
 
+// A value other than the row's default that the control offers.
+int OtherValue(const OptionControl& option) {
+    const auto* combo = qobject_cast<const QComboBox*>(option.widget);
+    const int count = combo ? combo->count() : 2;
+    return option.fallback + 1 < count ? option.fallback + 1 : 0;
+}
+
+TEST(MainWindowSettings, TheOptionTableRoundTripsEveryKeyWithItsDefault) {
+    UiEnvironment env;
+    std::map<std::string, int> chosen;
+    {
+        WindowUnderTest w(env);
+        w.form->Load();
+        std::map<std::string, int> defaults;
+        for (const OptionControl& option : w.form->OptionTable())
+            defaults[option.key] = option.fallback;
+        const std::map<std::string, int> expected = {
+            {"Combo1", -1},          {"Combo2", -1},      {"chkAuto", 0},       {"chkAddFax", 1},
+            {"chkNonUS", 1},         {"chkSecureWeb", 0}, {"chkAudioEmail", 1}, {"chkAudioNext", 1},
+            {"chkAudioFinished", 1}, {"cmbAdvance", 2},   {"cmbLastSearch", 0}};
+        EXPECT_EQ(defaults, expected);
+
+        for (const OptionControl& option : w.form->OptionTable()) {
+            EXPECT_EQ(ShownValue(option), option.fallback) << option.key;
+            const int value = OtherValue(option);
+            ShowValue(option, value);
+            chosen[option.key] = value;
+            EXPECT_EQ(env.Stored(QLatin1String(option.key)), QString::number(value)) << option.key;
+        }
+    }
+    WindowUnderTest again(env);
+    again.form->Load();
+    for (const OptionControl& option : again.form->OptionTable())
+        EXPECT_EQ(ShownValue(option), chosen[option.key]) << option.key;
+}
+
 TEST(MainWindowSettings, SecureWebIsOffByDefaultWrittenOnClickAndReadByTheEngine) {
     UiEnvironment env;
     {
@@ -227,6 +266,74 @@ TEST(SettingsStore, KeysLiveInTheSettingsGroupOfTheProgram) {
     store.Write("Combo1", "1");
     EXPECT_EQ(store.Read("Combo1", "-1"), "1");
     EXPECT_EQ(env.Stored(QStringLiteral("Combo1")), QStringLiteral("1"));
+}
+
+// The file as it is on disk: other settings objects of this process share the store's memory, so
+// only the bytes show whether a write was really saved.
+QByteArray FileText(const UiEnvironment& env) {
+    QFile file(env.settingsFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(SettingsStore, WritesReachTheFileOnSyncAndWhenTheStoreGoes) {
+    UiEnvironment env;
+    {
+        QtSettingsStore store;
+        store.Write("lHistWebScanned", "41");
+        store.Sync();
+        EXPECT_TRUE(FileText(env).contains("lHistWebScanned=41")) << FileText(env).toStdString();
+        store.Write("lHistWebScanned", "42");
+        store.Write("showHelp", "0");
+    }
+    const QByteArray text = FileText(env);
+    EXPECT_TRUE(text.contains("[Settings]")) << text.toStdString();
+    EXPECT_TRUE(text.contains("lHistWebScanned=42")) << text.toStdString();
+    EXPECT_TRUE(text.contains("showHelp=0")) << text.toStdString();
+}
+
+TEST(MainWindowSettings, LifetimeCountersCountedJustBeforeCloseAreSavedAndShownAtTheNextStart) {
+    UiEnvironment env;
+    {
+        WindowUnderTest w(env);
+        w.form->Load();
+        w.engine->CountEvent(Counted::WebsiteScanned);
+        w.engine->CountEvent(Counted::WebsiteScanned);
+        w.engine->CountEvent(Counted::NumberStored);
+        // Well within the second the counters may wait before they are saved.
+        w.form->close();
+    }
+    const QByteArray text = FileText(env);
+    EXPECT_TRUE(text.contains("lHistWebScanned=2")) << text.toStdString();
+    EXPECT_TRUE(text.contains("lHistEmailFound=1")) << text.toStdString();
+    WindowUnderTest again(env);
+    again.form->Load();
+    EXPECT_EQ(again.engine->Stats().histSitesScanned, 2);
+    EXPECT_EQ(again.engine->Stats().histNumbersFound, 1);
+}
+
+TEST(SettingsStore, EveryValueReadsBackUnchangedAtTheNextStart) {
+    UiEnvironment env;
+    const std::vector<std::pair<std::string, std::string>> values = {{"Combo1", "-1"},
+                                                                     {"lHistEmailFound", "2147483647"},
+                                                                     {"chkSecureWeb", "1"},
+                                                                     {"text", " spaced, = and ; "},
+                                                                     {"empty", ""}};
+    {
+        QtSettingsStore store;
+        for (const auto& [key, value] : values)
+            store.Write(key, value);
+    }
+    // Read back through another settings object on the file, as the next start does.
+    QSettings file(env.settingsFile(), QSettings::IniFormat);
+    for (const auto& [key, value] : values) {
+        EXPECT_EQ(
+            file.value(QStringLiteral("Settings/") + QString::fromStdString(key)).toString().toStdString(),
+            value)
+            << key;
+    }
+    QtSettingsStore again;
+    for (const auto& [key, value] : values)
+        EXPECT_EQ(again.Read(key, "<absent>"), value) << key;
 }
 
 } // namespace
