@@ -93,8 +93,11 @@ void RunControl::DoSearch() {
     if (queue_.ListEmpty() && queue_.LoadBatch()) {
         view_.SetEnabled(Button::cmdResume, false);
     }
+    // The secure web starts every slot: those without work wait for the pages of the others.
     const int slotsToStart =
-        static_cast<int>(std::min<std::size_t>(queue_.ListSize() + 1, SlotPool::kSlotCount));
+        options_.chkSecureWeb
+            ? SlotPool::kSlotCount
+            : static_cast<int>(std::min<std::size_t>(queue_.ListSize() + 1, SlotPool::kSlotCount));
     for (int i = 0; i < slotsToStart; ++i) {
         // A slot whose page is still being read takes its next website when the page is done.
         if (slots_.phase(i) != SlotPool::Phase::PageChain) {
@@ -143,6 +146,26 @@ void RunControl::ReportUnwritableStore() {
 }
 
 void RunControl::TakeNextWebsite(int i) {
+    if (options_.chkSecureWeb) {
+        TakeSecure(i);
+    } else {
+        TakeClassic(i);
+    }
+}
+
+bool RunControl::CountTake(int i, std::uint64_t generation) {
+    sitesSinceAdvance_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(sitesSinceAdvance_) + 1u);
+    if (sitesSinceAdvance_ > advanceAfter_ && options_.chkAuto) {
+        sitesSinceAdvance_ = 0;
+        Next();
+        // Only at the last phrase under "Continue Until Stopped" does the harvest go on;
+        // the slot then goes on with it instead of falling idle for good.
+        return Alive(i, generation);
+    }
+    return true;
+}
+
+void RunControl::TakeClassic(int i) {
     QElapsedTimer slice;
     slice.start();
     // A skipped host hands the slot straight to the next website: a loop, not recursion, that
@@ -152,15 +175,8 @@ void RunControl::TakeNextWebsite(int i) {
             return;
         }
         const std::uint64_t generation = slots_.Renew(i);
-        sitesSinceAdvance_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(sitesSinceAdvance_) + 1u);
-        if (sitesSinceAdvance_ > advanceAfter_ && options_.chkAuto) {
-            sitesSinceAdvance_ = 0;
-            Next();
-            // Only at the last phrase under "Continue Until Stopped" does the harvest go on;
-            // the slot then goes on with it instead of falling idle for good.
-            if (!Alive(i, generation)) {
-                return;
-            }
+        if (!CountTake(i, generation)) {
+            return;
         }
         const std::optional<std::string> head = queue_.TakeHead();
         if (!head) {
@@ -192,6 +208,82 @@ void RunControl::TakeNextWebsite(int i) {
                 },
                 Qt::QueuedConnection);
             return;
+        }
+    }
+}
+
+void RunControl::TakeSecure(int i) {
+    QElapsedTimer slice;
+    slice.start();
+    for (;;) {
+        if (!view_.harvesting()) {
+            return;
+        }
+        const std::uint64_t generation = slots_.Renew(i);
+        if (!CountTake(i, generation)) {
+            return;
+        }
+        const std::optional<std::string> website = TakeQueued();
+        if (!website) {
+            WaitForWork(i, generation);
+            return;
+        }
+        if (StartDownload(i, *website) != Start::Skipped) {
+            return;
+        }
+        if (slice.elapsed() >= PageChain::kSliceMs) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, i, generation] {
+                    if (Alive(i, generation)) {
+                        TakeNextWebsite(i);
+                    }
+                },
+                Qt::QueuedConnection);
+            return;
+        }
+    }
+}
+
+// Entries a classic take left empty are passed over; the list keeps its length while the table
+// has websites behind it.
+std::optional<std::string> RunControl::TakeQueued() {
+    std::optional<std::string> website;
+    do {
+        website = queue_.PopHead();
+    } while (website && website->empty());
+    if (!website) {
+        const std::string first = queue_.FirstQueued();
+        if (first.empty()) {
+            return std::nullopt;
+        }
+        queue_.Append(first, true);
+        website = queue_.PopHead();
+    }
+    if (const std::string next = queue_.FirstQueued(); !next.empty()) {
+        queue_.Append(next, true);
+    }
+    return website;
+}
+
+void RunControl::WaitForWork(int i, std::uint64_t generation) {
+    if (!slots_.OthersAtWork(i)) {
+        QueueRanDry();
+        if (!Alive(i, generation)) {
+            return;
+        }
+    }
+    slots_.Wait(i);
+}
+
+void RunControl::WakeWaitingSlots() {
+    if (!options_.chkSecureWeb) {
+        return;
+    }
+    for (int j = 0; j < SlotPool::kSlotCount && view_.harvesting(); ++j) {
+        if (slots_.phase(j) == SlotPool::Phase::Waiting &&
+            (!queue_.ListEmpty() || !queue_.FirstQueued().empty())) {
+            TakeNextWebsite(j);
         }
     }
 }
@@ -288,6 +380,7 @@ void RunControl::OnDownloadFailed(int slot, bool unreachable, const std::string&
         queue_.skipped().Add(host, options_.chkSecureWeb);
     }
     TakeNextWebsite(slot);
+    WakeWaitingSlots();
 }
 
 // A page that arrived has been read; the slot goes on only while the harvest runs. A page file
@@ -296,6 +389,7 @@ void RunControl::OnChainEnded(int slot, bool complete) {
     slots_.ChainEnded(slot);
     if (complete && slots_.phase(slot) == SlotPool::Phase::Idle) {
         TakeNextWebsite(slot);
+        WakeWaitingSlots();
     }
 }
 

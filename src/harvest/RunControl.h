@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tarnwick {
@@ -52,6 +53,17 @@ private:
     enum class Start { Started, Skipped, NotStarted };
 
     bool Alive(int slot, std::uint64_t generation) const;
+    // The auto advance of every take; false when the slot's take has ended with it.
+    bool CountTake(int slot, std::uint64_t generation);
+    void TakeClassic(int slot);
+    void TakeSecure(int slot);
+    // Secure web: the head of the work list itself, topped up from the table.
+    std::optional<std::string> TakeQueued();
+    // Secure web: nothing to take. The slot waits while other slots still work; when none does,
+    // the queue has run dry.
+    void WaitForWork(int slot, std::uint64_t generation);
+    // Secure web: slots waiting for work take it as soon as there is some.
+    void WakeWaitingSlots();
     std::string NextQueuedWebsite();
     void QueueRanDry();
     Start StartDownload(int slot, const std::string& website);

@@ -46,6 +46,16 @@ void SlotPool::Close(Slot& slot) {
     slot.download->Abort();
 }
 
+bool SlotPool::OthersAtWork(int i) const {
+    for (int j = 0; j < kSlotCount; ++j) {
+        const Phase phase = At(j).phase;
+        if (j != i && (phase == Phase::Fetching || phase == Phase::PageChain)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::uint64_t SlotPool::Renew(int i) {
     Slot& slot = At(i);
     Close(slot);

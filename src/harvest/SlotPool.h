@@ -38,6 +38,8 @@ public:
 
     Phase phase(int slot) const { return At(slot).phase; }
     std::uint64_t generation(int slot) const { return At(slot).generation; }
+    // Another slot than `slot` is downloading or reading a page.
+    bool OthersAtWork(int slot) const;
 
     // A new take: ends what the slot was doing and raises its generation, which is answered.
     std::uint64_t Renew(int slot);

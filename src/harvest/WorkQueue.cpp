@@ -104,6 +104,17 @@ std::optional<std::string> WorkQueue::TakeHead() {
     return list.empty() ? std::string() : list.front();
 }
 
+std::optional<std::string> WorkQueue::PopHead() {
+    auto& list = view_.List(ListId::List2);
+    if (list.empty()) {
+        return std::nullopt;
+    }
+    std::string head = std::move(list.front());
+    list.erase(list.begin());
+    view_.Changed(ListId::List2);
+    return head;
+}
+
 std::string WorkQueue::FirstQueued() {
     return db_.FirstQueuedWebsite();
 }

@@ -55,6 +55,8 @@ public:
     // Removes the head of the work list and answers the new head ("" when the list is now
     // empty); nothing when the list was empty already.
     std::optional<std::string> TakeHead();
+    // Removes the head of the work list and answers it; nothing when the list was empty.
+    std::optional<std::string> PopHead();
     // The oldest queued website, still in the table; "" when none (or the table is unreadable).
     std::string FirstQueued();
     // Moves `website` from the table to the end of the work list; "" is appended as it is.
