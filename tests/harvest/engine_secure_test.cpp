@@ -159,7 +159,8 @@ TEST(EngineSecure, AnHttpRedirectToHttpsIsFollowedBySameSlot) {
     EXPECT_TRUE(h.web.WasRequestedSecure("new.example.com", "/welcome"));
     EXPECT_EQ(h.StoredFaxes()[0].website, "new.example.com/welcome");
     // Links resolve against the address of the last response; a waiting slot fetches the link.
-    ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.web.WasRequestedSecure("new.example.com", "/more.html"); }));
+    ASSERT_TRUE(
+        EngineHarness::WaitFor([&] { return h.web.WasRequestedSecure("new.example.com", "/more.html"); }));
     EXPECT_EQ(h.engine().Stats().sessionSitesFound, 1);
     EXPECT_EQ(SeenWebsites(h, "new.example.com", "new.example.com/welcome"),
               std::set<std::string>{"new.example.com/more.html"});
