@@ -6,12 +6,42 @@
 #include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace tarnwick::test {
 namespace {
 
 std::string FaxPage(const std::string& number) {
     return "<body><p>Fax: (212) 555-" + number + "</p>";
+}
+
+std::string Gzipped(const std::string& text) {
+    z_stream stream{};
+    EXPECT_EQ(deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string out(deflateBound(&stream, text.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+std::string GzipResponse(const std::string& body, bool chunked) {
+    std::string head = "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\n";
+    if (!chunked) {
+        return head + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    }
+    std::string response = head + "Transfer-Encoding: chunked\r\n\r\n";
+    for (std::size_t at = 0; at < body.size(); at += 1000) {
+        const std::string chunk = body.substr(at, 1000);
+        char size[16];
+        std::snprintf(size, sizeof size, "%zx", chunk.size());
+        response += std::string(size) + "\r\n" + chunk + "\r\n";
+    }
+    return response + "0\r\n\r\n";
 }
 
 bool StoredNumber(EngineHarness& h, const std::string& number) {
@@ -73,6 +103,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, EnginePoliteEnd,
                          [](const testing::TestParamInfo<EndCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// A gzip page is read whole, also when it came in chunks: its number at the end is found. A
+// body that is not the gzip it claims is not a page.
+TEST(EnginePolite, AGzipPageIsDecodedWholeAndABrokenOneIsNotAPage) {
+    EngineHarness h(true);
+    std::string page = "<body>";
+    while (page.size() < 400'000) {
+        page += "<p>Filler text of a long page " + std::to_string(page.size()) + "</p>\r\n";
+    }
+    page += FaxPage("0301");
+    const std::string gzipped = Gzipped(page);
+    h.web.SetResponse("plain.example.com", "/", GzipResponse(gzipped, false));
+    h.web.SetResponse("chunked.example.com", "/", GzipResponse(gzipped, true));
+    std::string broken = Gzipped(FaxPage("0302"));
+    broken[broken.size() / 2] = static_cast<char>(broken[broken.size() / 2] ^ 0x55);
+    h.web.SetResponse("broken.example.com", "/", GzipResponse(broken, false));
+    h.Phrases({"plumbers"});
+    h.Queue({"plain.example.com/", "chunked.example.com/", "broken.example.com/"});
+    QSignalSpy ended(&h.engine(), &HarvestEngine::harvestEnded);
+    h.engine().cmdDoSearch_Click();
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return !ended.isEmpty(); }));
+
+    const std::vector<FaxRow> faxes = h.StoredFaxes();
+    ASSERT_EQ(faxes.size(), 1u); // the same number on two websites is stored once
+    EXPECT_EQ(faxes[0].fax, "1-212-555-0301");
+    EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 2);
+    EXPECT_TRUE(h.web.WasRequestedSecure("broken.example.com", "/"));
+}
 
 } // namespace
 } // namespace tarnwick::test

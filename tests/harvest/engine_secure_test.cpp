@@ -55,7 +55,7 @@ std::set<std::string> SeenWebsites(EngineHarness& h, const std::string& host, co
     return seen;
 }
 
-TEST(EngineSecure, FetchesOverHttpsWithTheExactRequestAndShowsTheScheme) {
+TEST(EngineSecure, FetchesOverHttpsWithThePoliteRequestAndShowsTheScheme) {
     EngineHarness h(true);
     h.refusePlain.insert("shop.example.com");
     h.web.SetPage("shop.example.com", "/contact.html", kFax);
@@ -66,8 +66,11 @@ TEST(EngineSecure, FetchesOverHttpsWithTheExactRequestAndShowsTheScheme) {
     const std::vector<RecordedRequest> requests = h.web.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_TRUE(requests[0].secure);
-    EXPECT_EQ(requests[0].bytes, "GET /contact.html HTTP/1.1\r\nHost: shop.example.com\r\nConnection: "
-                                 "close\r\nAccept: */*\r\n\r\n");
+    EXPECT_EQ(requests[0].bytes, std::string("GET /contact.html HTTP/1.1\r\nHost: shop.example.com\r\n"
+                                             "User-Agent: Tarnwick/") +
+                                     TARNWICK_VERSION +
+                                     " (+https://" TARNWICK_WEBSITE_ADDRESS ")\r\nAccept-Encoding: gzip\r\n"
+                                     "Connection: close\r\nAccept: */*\r\n\r\n");
     const bool shown = std::any_of(status.begin(), status.end(), [](const QList<QVariant>& args) {
         return args.at(0).toInt() == 1 &&
                args.at(1).toString() == QStringLiteral("Downloading: https://shop.example.com/contact.html");
