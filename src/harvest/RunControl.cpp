@@ -11,6 +11,7 @@
 #include "harvest/WorkQueue.h"
 #include "store/Database.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QMetaObject>
 #include <algorithm>
@@ -37,8 +38,15 @@ RunControl::RunControl(EngineServices& services, Options& options, RunView& view
     , stats_(stats)
     , phrases_(phrases)
     , queue_(queue)
-    , slots_(pool) {
-    connect(&slots_, &SlotPool::pageArrived, &chain, &PageChain::Begin);
+    , slots_(pool)
+    , chain_(chain) {
+    static_assert(SlotPool::kSlotCount == 10);
+    wakeTimer_.setSingleShot(true);
+    connect(&wakeTimer_, &QTimer::timeout, this, [this] {
+        wakeDue_ = HostSchedule::kNever;
+        WakeWaitingSlots();
+    });
+    connect(&slots_, &SlotPool::pageArrived, this, &RunControl::OnPageArrived);
     connect(&slots_, &SlotPool::downloadFailed, this, &RunControl::OnDownloadFailed);
     connect(&slots_, &SlotPool::waitOver, this, &RunControl::TakeNextWebsite);
     connect(&chain, &PageChain::ended, this, &RunControl::OnChainEnded);
@@ -54,6 +62,7 @@ void RunControl::BeginSearch(bool freshListBuilder) {
         return;
     }
     queue_.fetched().Clear();
+    schedule_.Clear();
     ReportUnwritableStore();
     if (options_.chkAudioNext) {
         PlaySound(services_, "nextsearch.wav");
@@ -212,6 +221,8 @@ void RunControl::TakeClassic(int i) {
     }
 }
 
+// The slot takes the first website of the window whose host may start now; websites of a host
+// skipped for the run leave unfetched. When every host waits, so does the slot.
 void RunControl::TakeSecure(int i) {
     QElapsedTimer slice;
     slice.start();
@@ -219,16 +230,26 @@ void RunControl::TakeSecure(int i) {
         if (!view_.harvesting()) {
             return;
         }
+        ReleaseHost(i);
         const std::uint64_t generation = slots_.Renew(i);
         if (!CountTake(i, generation)) {
             return;
         }
-        const std::optional<std::string> website = TakeQueued();
-        if (!website) {
-            WaitForWork(i, generation);
+        const Millis now = Now();
+        const std::vector<std::string>& window = queue_.Window(kSecureWindow);
+        const WorkPick pick = PickWork(
+            window, [](const std::string& website) { return HostKey(SecureAddress(website).host); },
+            schedule_, now);
+        if (pick.index == WorkPick::kNone) {
+            if (pick.allWaiting) {
+                WaitForHost(i, window[pick.waitingFor], pick.wakeAt);
+            } else {
+                WaitForWork(i, generation);
+            }
             return;
         }
-        if (StartDownload(i, *website) != Start::Skipped) {
+        const std::string website = queue_.RemoveAt(pick.index);
+        if (!pick.skipped && !website.empty() && StartDownload(i, website) != Start::Skipped) {
             return;
         }
         if (slice.elapsed() >= PageChain::kSliceMs) {
@@ -245,25 +266,48 @@ void RunControl::TakeSecure(int i) {
     }
 }
 
-// Entries a classic take left empty are passed over; the list keeps its length while the table
-// has websites behind it.
-std::optional<std::string> RunControl::TakeQueued() {
-    std::optional<std::string> website;
-    do {
-        website = queue_.PopHead();
-    } while (website && website->empty());
-    if (!website) {
-        const std::string first = queue_.FirstQueued();
-        if (first.empty()) {
-            return std::nullopt;
+void RunControl::WaitForHost(int i, const std::string& website, Millis wakeAt) {
+    view_.SetStatus(StatusPanel::Download, "Waiting for " + HostName(SecureAddress(website).host));
+    ArmWake(wakeAt);
+    slots_.Wait(i);
+}
+
+void RunControl::ArmWake(Millis wakeAt) {
+    if (wakeAt == HostSchedule::kNever || (wakeTimer_.isActive() && wakeDue_ <= wakeAt)) {
+        return;
+    }
+    wakeDue_ = wakeAt;
+    const Millis delay = std::clamp<Millis>(wakeAt - Now(), 0, HostSchedule::kMaxPause);
+    wakeTimer_.start(static_cast<int>(delay));
+}
+
+void RunControl::ReleaseHost(int i) {
+    std::string& host = slotHost_[static_cast<std::size_t>(i)];
+    if (!host.empty()) {
+        schedule_.Finished(host);
+        host.clear();
+    }
+}
+
+Millis RunControl::Now() const {
+    return services_.clock ? services_.clock() : QDateTime::currentMSecsSinceEpoch();
+}
+
+// A 429 or 503 answer is not a page: its host rests, and the website is fetched again after
+// the pause unless the host is now skipped for the run.
+void RunControl::OnPageArrived(PageJob job) {
+    const int i = job.slot;
+    if (job.secureWeb && (job.status == 429 || job.status == 503)) {
+        const std::string host = slotHost_[static_cast<std::size_t>(i)];
+        ReleaseHost(i);
+        if (!host.empty() && !schedule_.BackOff(host, Now(), job.retryAfter)) {
+            queue_.Requeue(slotWebsite_[static_cast<std::size_t>(i)]);
         }
-        queue_.Append(first, true);
-        website = queue_.PopHead();
+        OnChainEnded(i, true);
+        return;
     }
-    if (const std::string next = queue_.FirstQueued(); !next.empty()) {
-        queue_.Append(next, true);
-    }
-    return website;
+    ReleaseHost(i);
+    chain_.Begin(std::move(job));
 }
 
 void RunControl::WaitForWork(int i, std::uint64_t generation) {
@@ -347,6 +391,10 @@ RunControl::Start RunControl::StartDownload(int i, const std::string& website) {
     dryAnnounced_ = false;
     if (secureWeb) {
         queue_.fetched().Add(address.host + address.path);
+        const std::string host = HostKey(address.host);
+        schedule_.Started(host, Now());
+        slotHost_[static_cast<std::size_t>(i)] = host;
+        slotWebsite_[static_cast<std::size_t>(i)] = website;
     }
     slots_.SetAllowPrivateAddresses(options_.allowPrivateAddresses);
     slots_.Start(i, address.host, address.path, secureWeb);
@@ -358,6 +406,10 @@ void RunControl::Halt(bool queueRanDry) {
     dryAnnounced_ = false;
     view_.ShowHarvestStopped(services_.database.CountWebsites() > 0);
     slots_.AbandonDownloads();
+    for (int i = 0; i < SlotPool::kSlotCount; ++i) {
+        ReleaseHost(i);
+    }
+    wakeTimer_.stop();
     view_.SetProgress(100);
     view_.SetStatus(StatusPanel::Download, "Stopped");
     view_.SetStatus(StatusPanel::Step, queueRanDry ? "No more websites queued" : "");
@@ -375,6 +427,7 @@ void RunControl::PlayFinishedSound() {
 }
 
 void RunControl::OnDownloadFailed(int slot, bool unreachable, const std::string& host) {
+    ReleaseHost(slot);
     if (unreachable) {
         // The host is skipped from now on; on the secure web it may be a redirect's target.
         queue_.skipped().Add(host, options_.chkSecureWeb);

@@ -3,7 +3,11 @@
 // dry. The one place the harvest starts, ends and moves between phrases.
 #pragma once
 
+#include "harvest/HostSchedule.h"
+
 #include <QObject>
+#include <QTimer>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +23,8 @@ class SlotPool;
 class WorkQueue;
 struct EngineServices;
 struct Options;
+
+struct PageJob;
 
 class RunControl final : public QObject {
     Q_OBJECT
@@ -46,6 +52,9 @@ public:
     std::int32_t advanceAfter() const { return advanceAfter_; }
     void SetAdvanceAfter(std::int32_t value) { advanceAfter_ = value; }
 
+    // Secure web: how many queued websites a take looks over for a host that may start.
+    static constexpr std::size_t kSecureWindow = 200;
+
 signals:
     void harvestEnded(); // EndHarvest or Stop ran
 
@@ -57,8 +66,13 @@ private:
     bool CountTake(int slot, std::uint64_t generation);
     void TakeClassic(int slot);
     void TakeSecure(int slot);
-    // Secure web: the head of the work list itself, topped up from the table.
-    std::optional<std::string> TakeQueued();
+    // Secure web: every website of the work list's window waits for its host.
+    void WaitForHost(int slot, const std::string& website, Millis wakeAt);
+    void ArmWake(Millis wakeAt);
+    // Secure web: the slot's download no longer counts against its host.
+    void ReleaseHost(int slot);
+    Millis Now() const;
+    void OnPageArrived(PageJob job);
     // Secure web: nothing to take. The slot waits while other slots still work; when none does,
     // the queue has run dry.
     void WaitForWork(int slot, std::uint64_t generation);
@@ -81,7 +95,16 @@ private:
     PhraseList& phrases_;
     WorkQueue& queue_;
     SlotPool& slots_;
+    PageChain& chain_;
     ListBuilderLauncher* launcher_ = nullptr;
+
+    // Secure web: the hosts' turns, the host and website each slot is fetching, and the timer
+    // that wakes waiting slots when the first host comes due.
+    HostSchedule schedule_;
+    std::array<std::string, 10> slotHost_;
+    std::array<std::string, 10> slotWebsite_;
+    QTimer wakeTimer_;
+    Millis wakeDue_ = HostSchedule::kNever;
 
     std::int32_t sitesSinceAdvance_ = 0;
     std::int32_t advanceAfter_ = 10000;

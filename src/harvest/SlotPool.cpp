@@ -135,7 +135,7 @@ void SlotPool::OnFinished(int i, Download::Outcome outcome) {
         slot.waitTimer->stop();
         Download& download = *slot.download;
         emit pageArrived(PageJob{i, download.host(), download.path(), slot.secureWeb, download.url(),
-                                 download.TakePage()});
+                                 download.TakePage(), download.status(), download.retryAfter()});
         return;
     }
     const bool unreachable =

@@ -25,6 +25,8 @@ struct PageJob {
     bool secureWeb = false;
     WebUrl url; // of the last response, for resolving the page's links
     std::string page;
+    int status = 0;         // secure web: of the last response
+    std::string retryAfter; // secure web: its Retry-After value
 };
 
 class SlotPool final : public QObject {
