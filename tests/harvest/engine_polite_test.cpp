@@ -4,8 +4,10 @@
 
 #include <QSignalSpy>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <memory>
 #include <zlib.h>
 
 namespace tarnwick::test {
@@ -130,6 +132,85 @@ TEST(EnginePolite, AGzipPageIsDecodedWholeAndABrokenOneIsNotAPage) {
     EXPECT_EQ(faxes[0].fax, "1-212-555-0301");
     EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 2);
     EXPECT_TRUE(h.web.WasRequestedSecure("broken.example.com", "/"));
+}
+
+int RequestsTo(const EngineHarness& h, const std::string& host) {
+    const std::vector<RecordedRequest> requests = h.web.Requests();
+    return static_cast<int>(std::count_if(requests.begin(), requests.end(),
+                                          [&](const RecordedRequest& r) { return r.host == host; }));
+}
+
+// Downloads that never answer stay open: the host gets one start per second of the engine's
+// clock and never more than two at once, while a website of another host is fetched meanwhile.
+TEST(EnginePolite, AHostGetsTwoDownloadsAtMostAndASecondBetweenStarts) {
+    EngineHarness h(true);
+    std::int64_t now = 1'000'000'000;
+    h.clock = [&now] { return now; };
+    h.engine().SetTimeouts(1000, 2000); // the silent downloads stay open for the whole test
+    h.engine().options().cmbLastSearch = 1;
+    h.web.SetHostility("slow.example.com", Hostility::Silent);
+    h.web.SetPage("other.example.com", "/", FaxPage("0401"));
+    h.Phrases({"plumbers"});
+    h.Queue({"slow.example.com/1", "slow.example.com/2", "slow.example.com/3", "slow.example.com/4",
+             "other.example.com/"});
+    h.engine().cmdDoSearch_Click();
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return StoredNumber(h, "1-212-555-0401"); }));
+    EngineHarness::Pump(200);
+    EXPECT_EQ(RequestsTo(h, "slow.example.com"), 1);
+    EXPECT_EQ(h.engine().StatusText(StatusPanel::Download), "Waiting for slow.example.com");
+
+    now += 999;
+    EngineHarness::Pump(200);
+    EXPECT_EQ(RequestsTo(h, "slow.example.com"), 1);
+    now += 1;
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return RequestsTo(h, "slow.example.com") == 2; }, 3000));
+
+    now += 5000;
+    EngineHarness::Pump(1500);
+    EXPECT_EQ(RequestsTo(h, "slow.example.com"), 2);
+    h.engine().cmdStop_Click();
+}
+
+// A 429 rests the host for its Retry-After and the website is fetched again after it; the second
+// 429 or 503 of a host skips it for the run, its other websites unfetched.
+TEST(EnginePolite, A429RestsTheHostForItsRetryAfterAndASecondOneSkipsIt) {
+    EngineHarness h(true);
+    std::int64_t now = 1'000'000'000;
+    h.clock = [&now] { return now; };
+    h.engine().options().cmbLastSearch = 1;
+    auto busyAnswers = std::make_shared<std::atomic<int>>(0);
+    h.web.SetGenerator(
+        [busyAnswers](const std::string& host, const std::string&) -> std::optional<std::string> {
+            if (host == "busy.example.com" && busyAnswers->fetch_add(1) == 0) {
+                return "HTTP/1.1 429 Too Many Requests\r\nRetry-After: 2\r\nContent-Length: 0\r\n\r\n";
+            }
+            if (host == "down.example.com") {
+                return "HTTP/1.1 503 Unavailable\r\nContent-Length: 0\r\n\r\n";
+            }
+            return FixtureWeb::OkResponse(FaxPage("0501"));
+        });
+    h.Phrases({"plumbers"});
+    h.Queue({"busy.example.com/", "down.example.com/a", "down.example.com/b"});
+    h.engine().cmdDoSearch_Click();
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return RequestsTo(h, "busy.example.com") == 1; }));
+    EngineHarness::Pump(300);
+    EXPECT_EQ(RequestsTo(h, "busy.example.com"), 1);
+    EXPECT_FALSE(StoredNumber(h, "1-212-555-0501"));
+    EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 0);
+
+    now += 2000;
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return StoredNumber(h, "1-212-555-0501"); }, 4000));
+    EXPECT_EQ(RequestsTo(h, "busy.example.com"), 2);
+
+    // down.example.com: the default pause of a minute, then its second 503 skips it.
+    EXPECT_EQ(RequestsTo(h, "down.example.com"), 1);
+    now += 60'000;
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return RequestsTo(h, "down.example.com") == 2; }, 4000));
+    now += 600'000;
+    EngineHarness::Pump(1000);
+    EXPECT_EQ(RequestsTo(h, "down.example.com"), 2);
+    EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 1);
+    EXPECT_TRUE(h.engine().List(ListId::List2).empty());
 }
 
 } // namespace
