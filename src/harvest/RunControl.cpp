@@ -47,6 +47,7 @@ RunControl::RunControl(EngineServices& services, Options& options, RunView& view
         WakeWaitingSlots();
     });
     connect(&slots_, &SlotPool::pageArrived, this, &RunControl::OnPageArrived);
+    connect(&slots_, &SlotPool::robotsFetched, this, &RunControl::OnRobotsFetched);
     connect(&slots_, &SlotPool::downloadFailed, this, &RunControl::OnDownloadFailed);
     connect(&slots_, &SlotPool::waitOver, this, &RunControl::TakeNextWebsite);
     connect(&chain, &PageChain::ended, this, &RunControl::OnChainEnded);
@@ -63,6 +64,7 @@ void RunControl::BeginSearch(bool freshListBuilder) {
     }
     queue_.fetched().Clear();
     schedule_.Clear();
+    robots_.Clear();
     ReportUnwritableStore();
     if (options_.chkAudioNext) {
         PlaySound(services_, "nextsearch.wav");
@@ -248,9 +250,11 @@ void RunControl::TakeSecure(int i) {
             }
             return;
         }
-        const std::string website = queue_.RemoveAt(pick.index);
-        if (!pick.skipped && !website.empty() && StartDownload(i, website) != Start::Skipped) {
-            return;
+        if (pick.skipped || RobotsLetTake(pick.index, window[pick.index])) {
+            const std::string website = queue_.RemoveAt(pick.index);
+            if (!pick.skipped && !website.empty() && StartDownload(i, website) != Start::Skipped) {
+                return;
+            }
         }
         if (slice.elapsed() >= PageChain::kSliceMs) {
             QMetaObject::invokeMethod(
@@ -264,6 +268,44 @@ void RunControl::TakeSecure(int i) {
             return;
         }
     }
+}
+
+bool RunControl::RobotsLetTake(std::size_t index, const std::string& website) {
+    const HostPath address = SecureAddress(website);
+    const std::string key = HostKey(address.host);
+    if (key.empty()) {
+        return true;
+    }
+    if (const RobotsTxt* robots = robots_.Find(key)) {
+        if (robots->IsAllowed(EscapeRequestPath(address.path))) {
+            return true;
+        }
+        queue_.RemoveAt(index);
+        return false;
+    }
+    if (queue_.skipped().Contains(address.host, true)) {
+        return true; // the take drops it without a connection
+    }
+    robotsPending_.insert(key);
+    schedule_.Hold(key);
+    slots_.SetAllowPrivateAddresses(options_.allowPrivateAddresses);
+    slots_.FetchRobots(key, address.host);
+    return false;
+}
+
+// A host that could not be reached for its robots.txt is skipped like one whose page could not.
+void RunControl::OnRobotsFetched(const std::string& hostKey, const std::string& host, const RobotsTxt& robots,
+                                 bool unreachable) {
+    if (robotsPending_.erase(hostKey) == 0) {
+        return;
+    }
+    schedule_.Release(hostKey);
+    schedule_.SetCrawlDelay(hostKey, robots.CrawlDelayMs());
+    robots_.Remember(hostKey, robots);
+    if (unreachable) {
+        queue_.skipped().Add(host, true);
+    }
+    WakeWaitingSlots();
 }
 
 void RunControl::WaitForHost(int i, const std::string& website, Millis wakeAt) {
@@ -409,6 +451,10 @@ void RunControl::Halt(bool queueRanDry) {
     for (int i = 0; i < SlotPool::kSlotCount; ++i) {
         ReleaseHost(i);
     }
+    for (const std::string& host : robotsPending_) {
+        schedule_.Release(host);
+    }
+    robotsPending_.clear();
     wakeTimer_.stop();
     view_.SetProgress(100);
     view_.SetStatus(StatusPanel::Download, "Stopped");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "harvest/HostSchedule.h"
+#include "harvest/RobotsTxt.h"
 
 #include <QObject>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 namespace tarnwick {
 
@@ -73,6 +75,12 @@ private:
     void ReleaseHost(int slot);
     Millis Now() const;
     void OnPageArrived(PageJob job);
+    // Secure web: whether the window's website `index` may be taken now. A website robots.txt
+    // disallows, or of a skipped host, leaves the window; one whose host's robots.txt is unknown
+    // waits while it is fetched.
+    bool RobotsLetTake(std::size_t index, const std::string& website);
+    void OnRobotsFetched(const std::string& hostKey, const std::string& host, const RobotsTxt& robots,
+                         bool unreachable);
     // Secure web: nothing to take. The slot waits while other slots still work; when none does,
     // the queue has run dry.
     void WaitForWork(int slot, std::uint64_t generation);
@@ -103,6 +111,8 @@ private:
     HostSchedule schedule_;
     std::array<std::string, 10> slotHost_;
     std::array<std::string, 10> slotWebsite_;
+    RobotsMemory robots_;
+    std::unordered_set<std::string> robotsPending_; // host keys held while their robots.txt comes
     QTimer wakeTimer_;
     Millis wakeDue_ = HostSchedule::kNever;
 

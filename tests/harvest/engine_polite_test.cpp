@@ -134,13 +134,15 @@ TEST(EnginePolite, AGzipPageIsDecodedWholeAndABrokenOneIsNotAPage) {
     EXPECT_TRUE(h.web.WasRequestedSecure("broken.example.com", "/"));
 }
 
+// Requests of pages of `host`, its robots.txt left out.
 int RequestsTo(const EngineHarness& h, const std::string& host) {
     const std::vector<RecordedRequest> requests = h.web.Requests();
-    return static_cast<int>(std::count_if(requests.begin(), requests.end(),
-                                          [&](const RecordedRequest& r) { return r.host == host; }));
+    return static_cast<int>(std::count_if(requests.begin(), requests.end(), [&](const RecordedRequest& r) {
+        return r.host == host && r.path != "/robots.txt";
+    }));
 }
 
-// Downloads that never answer stay open: the host gets one start per second of the engine's
+// Downloads that never end stay open: the host gets one start per second of the engine's
 // clock and never more than two at once, while a website of another host is fetched meanwhile.
 TEST(EnginePolite, AHostGetsTwoDownloadsAtMostAndASecondBetweenStarts) {
     EngineHarness h(true);
@@ -148,7 +150,14 @@ TEST(EnginePolite, AHostGetsTwoDownloadsAtMostAndASecondBetweenStarts) {
     h.clock = [&now] { return now; };
     h.engine().SetTimeouts(1000, 2000); // the silent downloads stay open for the whole test
     h.engine().options().cmbLastSearch = 1;
-    h.web.SetHostility("slow.example.com", Hostility::Silent);
+    // Pages that announce more than they send, on connections the host keeps open.
+    h.web.SetHostility("slow.example.com", Hostility::NeverClose);
+    h.web.SetGenerator([](const std::string& host, const std::string& path) -> std::optional<std::string> {
+        if (host != "slow.example.com" || path == "/robots.txt") {
+            return std::nullopt;
+        }
+        return "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n<body>";
+    });
     h.web.SetPage("other.example.com", "/", FaxPage("0401"));
     h.Phrases({"plumbers"});
     h.Queue({"slow.example.com/1", "slow.example.com/2", "slow.example.com/3", "slow.example.com/4",
@@ -180,7 +189,10 @@ TEST(EnginePolite, A429RestsTheHostForItsRetryAfterAndASecondOneSkipsIt) {
     h.engine().options().cmbLastSearch = 1;
     auto busyAnswers = std::make_shared<std::atomic<int>>(0);
     h.web.SetGenerator(
-        [busyAnswers](const std::string& host, const std::string&) -> std::optional<std::string> {
+        [busyAnswers](const std::string& host, const std::string& path) -> std::optional<std::string> {
+            if (path == "/robots.txt") {
+                return std::nullopt;
+            }
             if (host == "busy.example.com" && busyAnswers->fetch_add(1) == 0) {
                 return "HTTP/1.1 429 Too Many Requests\r\nRetry-After: 2\r\nContent-Length: 0\r\n\r\n";
             }
@@ -211,6 +223,43 @@ TEST(EnginePolite, A429RestsTheHostForItsRetryAfterAndASecondOneSkipsIt) {
     EXPECT_EQ(RequestsTo(h, "down.example.com"), 2);
     EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 1);
     EXPECT_TRUE(h.engine().List(ListId::List2).empty());
+}
+
+// robots.txt is read before a host's first page: what it disallows is never requested, and a host
+// whose robots.txt answers 5xx gives nothing in this run.
+TEST(EnginePolite, WhatRobotsTxtDisallowsIsNeverRequested) {
+    EngineHarness h(true);
+    h.web.SetPage("shop.example.com", "/robots.txt",
+                  "User-agent: other\nDisallow: /\n\nUser-agent: *\nDisallow: /private\n");
+    h.web.SetPage("shop.example.com", "/public", FaxPage("0601") + "<a href=\"/private/b\">b</a>");
+    h.web.SetPage("shop.example.com", "/private/a", FaxPage("0602"));
+    h.web.SetPage("shop.example.com", "/private/b", FaxPage("0603"));
+    h.web.SetResponse("down.example.com", "/robots.txt",
+                      "HTTP/1.1 503 Unavailable\r\nContent-Length: 0\r\n\r\n");
+    h.web.SetPage("down.example.com", "/", FaxPage("0604"));
+    h.web.SetPage("open.example.com", "/", FaxPage("0605")); // no robots.txt: 404, all allowed
+    h.Phrases({"plumbers"});
+    h.Queue(
+        {"shop.example.com/private/a", "down.example.com/", "shop.example.com/public", "open.example.com/"});
+    QSignalSpy ended(&h.engine(), &HarvestEngine::harvestEnded);
+    h.engine().cmdDoSearch_Click();
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return !ended.isEmpty(); }));
+
+    EXPECT_TRUE(h.web.WasRequestedSecure("shop.example.com", "/robots.txt"));
+    EXPECT_EQ(RequestsTo(h, "shop.example.com"), 1);
+    EXPECT_TRUE(h.web.WasRequestedSecure("shop.example.com", "/public"));
+    EXPECT_FALSE(h.web.WasRequested("shop.example.com", "/private/a"));
+    EXPECT_FALSE(h.web.WasRequested("shop.example.com", "/private/b"));
+    EXPECT_TRUE(h.web.WasRequestedSecure("down.example.com", "/robots.txt"));
+    EXPECT_EQ(RequestsTo(h, "down.example.com"), 0);
+    EXPECT_TRUE(h.web.WasRequestedSecure("open.example.com", "/"));
+    std::vector<std::string> numbers;
+    for (const FaxRow& row : h.StoredFaxes()) {
+        numbers.push_back(row.fax);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(numbers, (std::vector<std::string>{"1-212-555-0601", "1-212-555-0605"}));
+    EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 2);
 }
 
 } // namespace
