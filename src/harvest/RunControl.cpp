@@ -288,8 +288,12 @@ bool RunControl::RobotsLetTake(std::size_t index, const std::string& website) {
     }
     robotsPending_.insert(key);
     schedule_.Hold(key);
-    slots_.SetAllowPrivateAddresses(options_.allowPrivateAddresses);
-    slots_.FetchRobots(key, address.host);
+    if (slots_.RobotsInFlight() < SlotPool::kSlotCount) {
+        slots_.SetAllowPrivateAddresses(options_.allowPrivateAddresses);
+        slots_.FetchRobots(key, address.host);
+    } else {
+        robotsWaiting_.emplace_back(key, address.host);
+    }
     return false;
 }
 
@@ -304,6 +308,11 @@ void RunControl::OnRobotsFetched(const std::string& hostKey, const std::string& 
     robots_.Remember(hostKey, robots);
     if (unreachable) {
         queue_.skipped().Add(host, true);
+    }
+    if (!robotsWaiting_.empty() && view_.harvesting()) {
+        const auto [nextKey, nextHost] = robotsWaiting_.front();
+        robotsWaiting_.pop_front();
+        slots_.FetchRobots(nextKey, nextHost);
     }
     WakeWaitingSlots();
 }
@@ -455,6 +464,7 @@ void RunControl::Halt(bool queueRanDry) {
         schedule_.Release(host);
     }
     robotsPending_.clear();
+    robotsWaiting_.clear();
     wakeTimer_.stop();
     view_.SetProgress(100);
     view_.SetStatus(StatusPanel::Download, "Stopped");

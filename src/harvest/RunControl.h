@@ -10,9 +10,11 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <unordered_set>
+#include <utility>
 
 namespace tarnwick {
 
@@ -113,6 +115,9 @@ private:
     std::array<std::string, 10> slotWebsite_;
     RobotsMemory robots_;
     std::unordered_set<std::string> robotsPending_; // host keys held while their robots.txt comes
+    // Fetches beyond as many as there are slots wait their turn: a window of new hosts must not
+    // open hundreds of connections at once.
+    std::deque<std::pair<std::string, std::string>> robotsWaiting_; // host key, host
     QTimer wakeTimer_;
     Millis wakeDue_ = HostSchedule::kNever;
 

@@ -54,6 +54,7 @@ public:
     // Secure web: fetches the robots.txt of `host` beside the slots, with their time-outs;
     // robotsFetched follows. A fetch of the same host key already under way is not repeated.
     void FetchRobots(const std::string& hostKey, const std::string& host);
+    std::size_t RobotsInFlight() const { return robots_.size(); }
     // Nothing to fetch: waitOver follows after the idle time-out.
     void Wait(int slot);
     // The slot's page chain has ended; the slot is free for its next take.
