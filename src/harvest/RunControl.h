@@ -11,7 +11,6 @@
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <optional>
 #include <string>
 #include <unordered_set>
 #include <utility>
