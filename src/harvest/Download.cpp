@@ -4,6 +4,7 @@
 
 #include "harvest/Address.h"
 #include "harvest/AnsiBytes.h"
+#include "harvest/GzipBody.h"
 #include "harvest/HostCheck.h"
 
 #include <QHostInfo>
@@ -177,6 +178,8 @@ void Download::ResetResponse() {
     headerDone_ = false;
     headerScanFrom_ = 0;
     head_ = ResponseHead{};
+    retryAfter_.clear();
+    contentEncoding_.clear();
     chunks_ = ChunkedDecoder{};
     addresses_.clear();
     addressIndex_ = 0;
@@ -297,7 +300,8 @@ void Download::OnEncrypted() {
 void Download::SendRequest() {
     stage_ = Stage::Receiving;
     emit requestSent();
-    const std::string request = BuildRequest(url_.host, url_.path);
+    const std::string request =
+        secureWeb_ ? BuildPoliteRequest(url_.host, url_.path) : BuildRequest(url_.host, url_.path);
     socket_->write(request.data(), static_cast<qint64>(request.size()));
 }
 
@@ -354,7 +358,10 @@ void Download::ReadSecure(const QByteArray& chunk) {
 
 void Download::HeadArrived(const HeadEnd& end) {
     headerDone_ = true;
-    head_ = ParseResponseHead(std::string_view(data_).substr(0, end.head));
+    const std::string_view headText = std::string_view(data_).substr(0, end.head);
+    head_ = ParseResponseHead(headText);
+    retryAfter_ = HeaderValue(headText, "Retry-After");
+    contentEncoding_ = HeaderValue(headText, "Content-Encoding");
     const std::string rest = data_.substr(end.body);
     std::string().swap(data_);
     bytes_ = static_cast<std::int64_t>(rest.size());
@@ -515,6 +522,9 @@ void Download::OnTick() {
 }
 
 void Download::Finish(Outcome outcome) {
+    if (outcome == Outcome::Page && secureWeb_ && IsGzipEncoding(contentEncoding_)) {
+        outcome = DecodeContent();
+    }
     ++hop_;
     stage_ = Stage::Done;
     timer_->stop();
@@ -523,6 +533,17 @@ void Download::Finish(Outcome outcome) {
         socket_->abort();
     }
     emit finished(outcome);
+}
+
+// A gzip body becomes the page it encodes, cut at the page cap; one that is corrupt or ends
+// inside a member is not a page.
+Download::Outcome Download::DecodeContent() {
+    GzipBody decoded = DecodeGzip(body_, kPageCap);
+    if (decoded.end != GzipEnd::Whole && decoded.end != GzipEnd::TooLarge) {
+        return Outcome::Failed;
+    }
+    body_ = std::move(decoded.text);
+    return Outcome::Page;
 }
 
 std::string Download::TakePage() {

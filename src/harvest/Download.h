@@ -66,8 +66,12 @@ public:
     const std::string& host() const { return url_.host; }
     const std::string& path() const { return url_.path; }
     const WebUrl& url() const { return url_; }
-    // Of the last response (secure web only).
-    const ResponseHead& head() const { return head_; }
+    // Secure web, of the last response: its status (0 before one arrived) and the head values
+    // the crawler acts on, trimmed ("" when absent).
+    int status() const { return head_.status; }
+    const std::string& retryAfter() const { return retryAfter_; }
+    const std::string& contentEncoding() const { return contentEncoding_; }
+    const std::string& contentType() const { return head_.contentType; }
 
 signals:
     void requestSent();
@@ -100,6 +104,7 @@ private:
     void AppendBody(std::string_view bytes);
     void ClosedBySecureServer();
     void Finish(Outcome outcome);
+    Outcome DecodeContent();
     void ConnectFailed();
     void Later(void (Download::*step)());
     void FollowRedirect();
@@ -141,6 +146,8 @@ private:
     bool headerDone_ = false;
     std::size_t headerScanFrom_ = 0;
     ResponseHead head_;
+    std::string retryAfter_;
+    std::string contentEncoding_;
     ChunkedDecoder chunks_;
 };
 

@@ -11,6 +11,7 @@
 #include "harvest/WorkQueue.h"
 #include "store/Database.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QMetaObject>
 #include <algorithm>
@@ -37,8 +38,16 @@ RunControl::RunControl(EngineServices& services, Options& options, RunView& view
     , stats_(stats)
     , phrases_(phrases)
     , queue_(queue)
-    , slots_(pool) {
-    connect(&slots_, &SlotPool::pageArrived, &chain, &PageChain::Begin);
+    , slots_(pool)
+    , chain_(chain) {
+    static_assert(SlotPool::kSlotCount == 10);
+    wakeTimer_.setSingleShot(true);
+    connect(&wakeTimer_, &QTimer::timeout, this, [this] {
+        wakeDue_ = HostSchedule::kNever;
+        WakeWaitingSlots();
+    });
+    connect(&slots_, &SlotPool::pageArrived, this, &RunControl::OnPageArrived);
+    connect(&slots_, &SlotPool::robotsFetched, this, &RunControl::OnRobotsFetched);
     connect(&slots_, &SlotPool::downloadFailed, this, &RunControl::OnDownloadFailed);
     connect(&slots_, &SlotPool::waitOver, this, &RunControl::TakeNextWebsite);
     connect(&chain, &PageChain::ended, this, &RunControl::OnChainEnded);
@@ -54,6 +63,8 @@ void RunControl::BeginSearch(bool freshListBuilder) {
         return;
     }
     queue_.fetched().Clear();
+    schedule_.Clear();
+    robots_.Clear();
     ReportUnwritableStore();
     if (options_.chkAudioNext) {
         PlaySound(services_, "nextsearch.wav");
@@ -93,8 +104,11 @@ void RunControl::DoSearch() {
     if (queue_.ListEmpty() && queue_.LoadBatch()) {
         view_.SetEnabled(Button::cmdResume, false);
     }
+    // The secure web starts every slot: those without work wait for the pages of the others.
     const int slotsToStart =
-        static_cast<int>(std::min<std::size_t>(queue_.ListSize() + 1, SlotPool::kSlotCount));
+        options_.chkSecureWeb
+            ? SlotPool::kSlotCount
+            : static_cast<int>(std::min<std::size_t>(queue_.ListSize() + 1, SlotPool::kSlotCount));
     for (int i = 0; i < slotsToStart; ++i) {
         // A slot whose page is still being read takes its next website when the page is done.
         if (slots_.phase(i) != SlotPool::Phase::PageChain) {
@@ -143,6 +157,26 @@ void RunControl::ReportUnwritableStore() {
 }
 
 void RunControl::TakeNextWebsite(int i) {
+    if (options_.chkSecureWeb) {
+        TakeSecure(i);
+    } else {
+        TakeClassic(i);
+    }
+}
+
+bool RunControl::CountTake(int i, std::uint64_t generation) {
+    sitesSinceAdvance_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(sitesSinceAdvance_) + 1u);
+    if (sitesSinceAdvance_ > advanceAfter_ && options_.chkAuto) {
+        sitesSinceAdvance_ = 0;
+        Next();
+        // Only at the last phrase under "Continue Until Stopped" does the harvest go on;
+        // the slot then goes on with it instead of falling idle for good.
+        return Alive(i, generation);
+    }
+    return true;
+}
+
+void RunControl::TakeClassic(int i) {
     QElapsedTimer slice;
     slice.start();
     // A skipped host hands the slot straight to the next website: a loop, not recursion, that
@@ -152,15 +186,8 @@ void RunControl::TakeNextWebsite(int i) {
             return;
         }
         const std::uint64_t generation = slots_.Renew(i);
-        sitesSinceAdvance_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(sitesSinceAdvance_) + 1u);
-        if (sitesSinceAdvance_ > advanceAfter_ && options_.chkAuto) {
-            sitesSinceAdvance_ = 0;
-            Next();
-            // Only at the last phrase under "Continue Until Stopped" does the harvest go on;
-            // the slot then goes on with it instead of falling idle for good.
-            if (!Alive(i, generation)) {
-                return;
-            }
+        if (!CountTake(i, generation)) {
+            return;
         }
         const std::optional<std::string> head = queue_.TakeHead();
         if (!head) {
@@ -192,6 +219,166 @@ void RunControl::TakeNextWebsite(int i) {
                 },
                 Qt::QueuedConnection);
             return;
+        }
+    }
+}
+
+// The slot takes the first website of the window whose host may start now; websites of a host
+// skipped for the run leave unfetched. When every host waits, so does the slot.
+void RunControl::TakeSecure(int i) {
+    QElapsedTimer slice;
+    slice.start();
+    for (;;) {
+        if (!view_.harvesting()) {
+            return;
+        }
+        ReleaseHost(i);
+        const std::uint64_t generation = slots_.Renew(i);
+        if (!CountTake(i, generation)) {
+            return;
+        }
+        const Millis now = Now();
+        const std::vector<std::string>& window = queue_.Window(kSecureWindow);
+        const WorkPick pick = PickWork(
+            window, [](const std::string& website) { return HostKey(SecureAddress(website).host); },
+            schedule_, now);
+        if (pick.index == WorkPick::kNone) {
+            if (pick.allWaiting) {
+                WaitForHost(i, window[pick.waitingFor], pick.wakeAt);
+            } else {
+                WaitForWork(i, generation);
+            }
+            return;
+        }
+        if (pick.skipped || RobotsLetTake(pick.index, window[pick.index])) {
+            const std::string website = queue_.RemoveAt(pick.index);
+            if (!pick.skipped && !website.empty() && StartDownload(i, website) != Start::Skipped) {
+                return;
+            }
+        }
+        if (slice.elapsed() >= PageChain::kSliceMs) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, i, generation] {
+                    if (Alive(i, generation)) {
+                        TakeNextWebsite(i);
+                    }
+                },
+                Qt::QueuedConnection);
+            return;
+        }
+    }
+}
+
+bool RunControl::RobotsLetTake(std::size_t index, const std::string& website) {
+    const HostPath address = SecureAddress(website);
+    const std::string key = HostKey(address.host);
+    if (key.empty()) {
+        return true;
+    }
+    if (const RobotsTxt* robots = robots_.Find(key)) {
+        if (robots->IsAllowed(EscapeRequestPath(address.path))) {
+            return true;
+        }
+        queue_.RemoveAt(index);
+        return false;
+    }
+    if (queue_.skipped().Contains(address.host, true)) {
+        return true; // the take drops it without a connection
+    }
+    robotsPending_.insert(key);
+    schedule_.Hold(key);
+    if (slots_.RobotsInFlight() < SlotPool::kSlotCount) {
+        slots_.SetAllowPrivateAddresses(options_.allowPrivateAddresses);
+        slots_.FetchRobots(key, address.host);
+    } else {
+        robotsWaiting_.emplace_back(key, address.host);
+    }
+    return false;
+}
+
+// A host that could not be reached for its robots.txt is skipped like one whose page could not.
+void RunControl::OnRobotsFetched(const std::string& hostKey, const std::string& host, const RobotsTxt& robots,
+                                 bool unreachable) {
+    if (robotsPending_.erase(hostKey) == 0) {
+        return;
+    }
+    schedule_.Release(hostKey);
+    schedule_.SetCrawlDelay(hostKey, robots.CrawlDelayMs());
+    robots_.Remember(hostKey, robots);
+    if (unreachable) {
+        queue_.skipped().Add(host, true);
+    }
+    if (!robotsWaiting_.empty() && view_.harvesting()) {
+        const auto [nextKey, nextHost] = robotsWaiting_.front();
+        robotsWaiting_.pop_front();
+        slots_.FetchRobots(nextKey, nextHost);
+    }
+    WakeWaitingSlots();
+}
+
+void RunControl::WaitForHost(int i, const std::string& website, Millis wakeAt) {
+    view_.SetStatus(StatusPanel::Download, "Waiting for " + HostName(SecureAddress(website).host));
+    ArmWake(wakeAt);
+    slots_.Wait(i);
+}
+
+void RunControl::ArmWake(Millis wakeAt) {
+    if (wakeAt == HostSchedule::kNever || (wakeTimer_.isActive() && wakeDue_ <= wakeAt)) {
+        return;
+    }
+    wakeDue_ = wakeAt;
+    const Millis delay = std::clamp<Millis>(wakeAt - Now(), 0, HostSchedule::kMaxPause);
+    wakeTimer_.start(static_cast<int>(delay));
+}
+
+void RunControl::ReleaseHost(int i) {
+    std::string& host = slotHost_[static_cast<std::size_t>(i)];
+    if (!host.empty()) {
+        schedule_.Finished(host);
+        host.clear();
+    }
+}
+
+Millis RunControl::Now() const {
+    return services_.clock ? services_.clock() : QDateTime::currentMSecsSinceEpoch();
+}
+
+// A 429 or 503 answer is not a page: its host rests, and the website is fetched again after
+// the pause unless the host is now skipped for the run.
+void RunControl::OnPageArrived(PageJob job) {
+    const int i = job.slot;
+    if (job.secureWeb && (job.status == 429 || job.status == 503)) {
+        const std::string host = slotHost_[static_cast<std::size_t>(i)];
+        ReleaseHost(i);
+        if (!host.empty() && !schedule_.BackOff(host, Now(), job.retryAfter)) {
+            queue_.Requeue(slotWebsite_[static_cast<std::size_t>(i)]);
+        }
+        OnChainEnded(i, true);
+        return;
+    }
+    ReleaseHost(i);
+    chain_.Begin(std::move(job));
+}
+
+void RunControl::WaitForWork(int i, std::uint64_t generation) {
+    if (!slots_.OthersAtWork(i)) {
+        QueueRanDry();
+        if (!Alive(i, generation)) {
+            return;
+        }
+    }
+    slots_.Wait(i);
+}
+
+void RunControl::WakeWaitingSlots() {
+    if (!options_.chkSecureWeb) {
+        return;
+    }
+    for (int j = 0; j < SlotPool::kSlotCount && view_.harvesting(); ++j) {
+        if (slots_.phase(j) == SlotPool::Phase::Waiting &&
+            (!queue_.ListEmpty() || !queue_.FirstQueued().empty())) {
+            TakeNextWebsite(j);
         }
     }
 }
@@ -255,6 +442,10 @@ RunControl::Start RunControl::StartDownload(int i, const std::string& website) {
     dryAnnounced_ = false;
     if (secureWeb) {
         queue_.fetched().Add(address.host + address.path);
+        const std::string host = HostKey(address.host);
+        schedule_.Started(host, Now());
+        slotHost_[static_cast<std::size_t>(i)] = host;
+        slotWebsite_[static_cast<std::size_t>(i)] = website;
     }
     slots_.SetAllowPrivateAddresses(options_.allowPrivateAddresses);
     slots_.Start(i, address.host, address.path, secureWeb);
@@ -266,6 +457,15 @@ void RunControl::Halt(bool queueRanDry) {
     dryAnnounced_ = false;
     view_.ShowHarvestStopped(services_.database.CountWebsites() > 0);
     slots_.AbandonDownloads();
+    for (int i = 0; i < SlotPool::kSlotCount; ++i) {
+        ReleaseHost(i);
+    }
+    for (const std::string& host : robotsPending_) {
+        schedule_.Release(host);
+    }
+    robotsPending_.clear();
+    robotsWaiting_.clear();
+    wakeTimer_.stop();
     view_.SetProgress(100);
     view_.SetStatus(StatusPanel::Download, "Stopped");
     view_.SetStatus(StatusPanel::Step, queueRanDry ? "No more websites queued" : "");
@@ -283,11 +483,13 @@ void RunControl::PlayFinishedSound() {
 }
 
 void RunControl::OnDownloadFailed(int slot, bool unreachable, const std::string& host) {
+    ReleaseHost(slot);
     if (unreachable) {
         // The host is skipped from now on; on the secure web it may be a redirect's target.
         queue_.skipped().Add(host, options_.chkSecureWeb);
     }
     TakeNextWebsite(slot);
+    WakeWaitingSlots();
 }
 
 // A page that arrived has been read; the slot goes on only while the harvest runs. A page file
@@ -296,6 +498,7 @@ void RunControl::OnChainEnded(int slot, bool complete) {
     slots_.ChainEnded(slot);
     if (complete && slots_.phase(slot) == SlotPool::Phase::Idle) {
         TakeNextWebsite(slot);
+        WakeWaitingSlots();
     }
 }
 

@@ -7,6 +7,8 @@
 
 #include <QList>
 #include <QSslCertificate>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tarnwick {
@@ -76,6 +78,8 @@ struct EngineServices {
     EndpointResolver resolve;                       // empty: connect to host:80
     EndpointResolver resolveSecure = {};            // empty: connect to host:443
     QList<QSslCertificate> trustedAuthorities = {}; // TLS trust; empty: the system's
+    // Milliseconds since 1970 for the per-host schedule; empty: the system clock.
+    std::function<std::int64_t()> clock = {};
 };
 
 // The sounds of the application folder's "sounds" folder.

@@ -9,11 +9,11 @@ namespace tarnwick {
 
 SlotPool::SlotPool(const EngineServices& services, RunView& view, QObject* parent)
     : QObject(parent)
-    , view_(view) {
-    const DownloadRoutes routes{services.resolve, services.resolveSecure, services.trustedAuthorities};
+    , view_(view)
+    , routes_{services.resolve, services.resolveSecure, services.trustedAuthorities} {
     for (int i = 0; i < kSlotCount; ++i) {
         Slot& slot = At(i);
-        slot.download = std::make_unique<Download>(routes);
+        slot.download = std::make_unique<Download>(routes_);
         slot.download->SetTickInterval(tickMs_);
         slot.waitTimer = std::make_unique<QTimer>();
         slot.waitTimer->setSingleShot(true);
@@ -37,6 +37,10 @@ SlotPool::~SlotPool() {
         slot.waitTimer->stop();
         slot.download->Abort();
     }
+    for (auto& [key, download] : robots_) {
+        disconnect(download.get(), nullptr, nullptr, nullptr);
+        download->Abort();
+    }
 }
 
 // Ends whatever the slot was doing; its socket's close is then not taken for a finished page.
@@ -44,6 +48,16 @@ void SlotPool::Close(Slot& slot) {
     slot.phase = Phase::Idle;
     slot.waitTimer->stop();
     slot.download->Abort();
+}
+
+bool SlotPool::OthersAtWork(int i) const {
+    for (int j = 0; j < kSlotCount; ++j) {
+        const Phase phase = At(j).phase;
+        if (j != i && (phase == Phase::Fetching || phase == Phase::PageChain)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::uint64_t SlotPool::Renew(int i) {
@@ -83,6 +97,45 @@ void SlotPool::AbandonDownloads() {
         slot.waitTimer->stop();
         slot.download->Abort();
     }
+    for (auto& [key, download] : robots_) {
+        download->Abort();
+    }
+    robots_.clear();
+}
+
+void SlotPool::FetchRobots(const std::string& hostKey, const std::string& host) {
+    if (robots_.contains(hostKey)) {
+        return;
+    }
+    auto download = std::make_unique<Download>(routes_);
+    download->SetTickInterval(tickMs_);
+    download->SetTimeouts(timeout_, totalTimeout_);
+    download->SetAllowPrivateAddresses(allowPrivateAddresses_);
+    connect(download.get(), &Download::finished, this,
+            [this, hostKey, host](Download::Outcome outcome) { OnRobotsFinished(hostKey, host, outcome); });
+    Download& started = *download;
+    robots_.emplace(hostKey, std::move(download));
+    started.Start(host, "/robots.txt", true);
+}
+
+void SlotPool::OnRobotsFinished(const std::string& hostKey, const std::string& host,
+                                Download::Outcome outcome) {
+    const auto it = robots_.find(hostKey);
+    if (it == robots_.end()) {
+        return;
+    }
+    // Its own signal is still running: the download goes once the event loop has it back.
+    Download* download = it->second.release();
+    robots_.erase(it);
+    download->deleteLater();
+    const bool timedOut = outcome == Download::Outcome::TimedOut;
+    const bool unreachable = outcome == Download::Outcome::Unreachable;
+    const RobotsFetchEnd end = timedOut
+                                   ? RobotsFetchEnd::TimedOut
+                                   : (unreachable ? RobotsFetchEnd::Unreachable : RobotsFetchEnd::Answered);
+    const std::string body = outcome == Download::Outcome::Page ? download->TakePage() : std::string();
+    emit robotsFetched(hostKey, host, RobotsFromFetch(end, download->status(), body),
+                       timedOut || unreachable);
 }
 
 void SlotPool::CloseAll() {
@@ -125,7 +178,8 @@ void SlotPool::OnFinished(int i, Download::Outcome outcome) {
         slot.waitTimer->stop();
         Download& download = *slot.download;
         emit pageArrived(PageJob{i, download.host(), download.path(), slot.secureWeb, download.url(),
-                                 download.head().contentType, download.TakePage()});
+                                 download.contentType(), download.TakePage(), download.status(),
+                                 download.retryAfter()});
         return;
     }
     const bool unreachable =
@@ -137,6 +191,7 @@ void SlotPool::OnFinished(int i, Download::Outcome outcome) {
 
 void SlotPool::SetTimeouts(std::int16_t idleSeconds, std::int16_t totalSeconds) {
     timeout_ = idleSeconds;
+    totalTimeout_ = totalSeconds;
     for (Slot& slot : slots_) {
         slot.download->SetTimeouts(idleSeconds, totalSeconds);
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "harvest/Download.h"
+#include "harvest/RobotsTxt.h"
 #include "harvest/Services.h"
 #include "harvest/WebAddress.h"
 
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 namespace tarnwick {
 
@@ -26,6 +28,8 @@ struct PageJob {
     WebUrl url;              // of the last response, for resolving the page's links
     std::string contentType; // of the last response (secure web only): the page's character set
     std::string page;
+    int status = 0;         // secure web: of the last response
+    std::string retryAfter; // secure web: its Retry-After value
 };
 
 class SlotPool final : public QObject {
@@ -39,6 +43,8 @@ public:
 
     Phase phase(int slot) const { return At(slot).phase; }
     std::uint64_t generation(int slot) const { return At(slot).generation; }
+    // Another slot than `slot` is downloading or reading a page.
+    bool OthersAtWork(int slot) const;
 
     // A new take: ends what the slot was doing and raises its generation, which is answered.
     std::uint64_t Renew(int slot);
@@ -46,6 +52,10 @@ public:
     void Start(int slot, const std::string& host, const std::string& path, bool secureWeb);
     // Lets the next starts connect into the user's own network (an intranet or a test web).
     void SetAllowPrivateAddresses(bool allow) { allowPrivateAddresses_ = allow; }
+    // Secure web: fetches the robots.txt of `host` beside the slots, with their time-outs;
+    // robotsFetched follows. A fetch of the same host key already under way is not repeated.
+    void FetchRobots(const std::string& hostKey, const std::string& host);
+    std::size_t RobotsInFlight() const { return robots_.size(); }
     // Nothing to fetch: waitOver follows after the idle time-out.
     void Wait(int slot);
     // The slot's page chain has ended; the slot is free for its next take.
@@ -65,6 +75,9 @@ signals:
     // A download that ended without a page; `unreachable` when its host is to be skipped.
     void downloadFailed(int slot, bool unreachable, const std::string& host);
     void waitOver(int slot);
+    // `unreachable` when the host timed out or could not be reached.
+    void robotsFetched(const std::string& hostKey, const std::string& host, const tarnwick::RobotsTxt& robots,
+                       bool unreachable);
 
 private:
     struct Slot {
@@ -81,10 +94,14 @@ private:
     void OnProgress(int i, std::int64_t bytes, std::int64_t length);
     void OnFinished(int i, Download::Outcome outcome);
     void OnWaitOver(int i);
+    void OnRobotsFinished(const std::string& hostKey, const std::string& host, Download::Outcome outcome);
 
     RunView& view_;
+    DownloadRoutes routes_;
     std::array<Slot, kSlotCount> slots_;
+    std::unordered_map<std::string, std::unique_ptr<Download>> robots_; // by host key
     std::int16_t timeout_ = 10;
+    std::int16_t totalTimeout_ = 30;
     int tickMs_ = 1000;
     bool allowPrivateAddresses_ = false;
 };

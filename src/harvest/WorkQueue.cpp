@@ -104,6 +104,34 @@ std::optional<std::string> WorkQueue::TakeHead() {
     return list.empty() ? std::string() : list.front();
 }
 
+const std::vector<std::string>& WorkQueue::Window(std::size_t size) {
+    auto& list = view_.List(ListId::List2);
+    // Bounded by `size` tries, so a table that cannot delete cannot keep the take here.
+    for (std::size_t tries = list.size(); tries < size; ++tries) {
+        std::string website = db_.FirstQueuedWebsite();
+        if (website.empty()) {
+            break;
+        }
+        db_.DeleteWebsite(website, WebsiteText::AsGiven);
+        list.push_back(std::move(website));
+        view_.Changed(ListId::List2);
+    }
+    return list;
+}
+
+std::string WorkQueue::RemoveAt(std::size_t index) {
+    auto& list = view_.List(ListId::List2);
+    std::string website = std::move(list[index]);
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
+    view_.Changed(ListId::List2);
+    return website;
+}
+
+void WorkQueue::Requeue(const std::string& website) {
+    view_.List(ListId::List2).push_back(website);
+    view_.Changed(ListId::List2);
+}
+
 std::string WorkQueue::FirstQueued() {
     return db_.FirstQueuedWebsite();
 }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 namespace tarnwick {
 
@@ -55,6 +56,13 @@ public:
     // Removes the head of the work list and answers the new head ("" when the list is now
     // empty); nothing when the list was empty already.
     std::optional<std::string> TakeHead();
+    // Secure web: the work list, topped up from the table to `size` websites, so that a slot
+    // finds another host's website while the hosts at its head wait.
+    const std::vector<std::string>& Window(std::size_t size);
+    // Removes the work list's entry `index` and answers it.
+    std::string RemoveAt(std::size_t index);
+    // A website whose host asked for a pause goes back to the end of the work list.
+    void Requeue(const std::string& website);
     // The oldest queued website, still in the table; "" when none (or the table is unreadable).
     std::string FirstQueued();
     // Moves `website` from the table to the end of the work list; "" is appended as it is.

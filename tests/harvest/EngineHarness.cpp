@@ -3,6 +3,7 @@
 
 #include "TestCertificates.h"
 
+#include <QDateTime>
 #include <QSslCertificate>
 #include <QTcpServer>
 #include <QTest>
@@ -54,6 +55,7 @@ EngineHarness::EngineHarness(bool secureWeb, bool trustTestAuthority)
             services.trustedAuthorities = {QSslCertificate(QByteArray(kTestAuthorityPem), QSsl::Pem)};
         }
     }
+    services.clock = [this] { return clock ? clock() : QDateTime::currentMSecsSinceEpoch(); };
     engine_ = std::make_unique<HarvestEngine>(std::move(services));
     engine_->options().chkSecureWeb = secureWeb;
     engine_->options().allowPrivateAddresses = true; // the fixture web is on loopback

@@ -91,6 +91,9 @@ public:
     static bool WaitFor(const std::function<bool()>& done, int milliseconds = 10000);
     static void Pump(int milliseconds); // runs the event loop for a while
 
+    // The engine's clock in milliseconds; empty: the system clock.
+    std::function<std::int64_t()> clock;
+
     // Hosts whose port 443 or port 80 refuses connections.
     std::set<std::string> refuseSecure;
     std::set<std::string> refusePlain;

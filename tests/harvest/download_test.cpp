@@ -180,9 +180,14 @@ TEST(DownloadTest, NothingFromAPageReachesTheRequestUnescaped) {
         ASSERT_EQ(Fetch(*download, "shop.example.com", "/x\nSET pwned 1\nQUIT\n\xE9", secureWeb),
                   Outcome::Page);
         ASSERT_EQ(rig.web.RequestCount(), 1u);
-        EXPECT_EQ(rig.web.Requests()[0].bytes,
-                  "GET /x%0ASET%20pwned%201%0AQUIT%0A%E9 HTTP/1.1\r\nHost: "
-                  "shop.example.com\r\nConnection: close\r\nAccept: */*\r\n\r\n");
+        // The secure web names the crawler and offers gzip after the Host line.
+        const std::string polite = secureWeb ? std::string("User-Agent: Tarnwick/") + TARNWICK_VERSION +
+                                                   " (+https://" TARNWICK_WEBSITE_ADDRESS
+                                                   ")\r\nAccept-Encoding: gzip\r\n"
+                                             : std::string();
+        EXPECT_EQ(rig.web.Requests()[0].bytes, "GET /x%0ASET%20pwned%201%0AQUIT%0A%E9 HTTP/1.1\r\nHost: "
+                                               "shop.example.com\r\n" +
+                                                   polite + "Connection: close\r\nAccept: */*\r\n\r\n");
         for (const char* host :
              {"evil.example.com\r\nX-Injected: 1", "a b.example.com", "", "user@example.com"}) {
             EXPECT_EQ(Fetch(*download, host, "/", secureWeb), Outcome::Unreachable) << host;

@@ -22,7 +22,12 @@ TEST_P(EngineLoopback, ALoopbackWebsiteIsSkippedAtOnceUnlessAllowed) {
     h.web.SetPage("localhost", "/admin?do=reboot", "rebooted");
     h.web.SetPage("public.example.com", "/", "<body><p>Fax: (212) 555-0188</p>");
     h.Phrases({"plumbers"});
-    h.Queue({"dropped.example.com/", "localhost/admin?do=reboot"});
+    // The classic take drops the first website of a batch; the secure one fetches it.
+    if (secureWeb) {
+        h.Queue({"localhost/admin?do=reboot"});
+    } else {
+        h.Queue({"dropped.example.com/", "localhost/admin?do=reboot"});
+    }
     QElapsedTimer clock;
     clock.start();
     h.engine().cmdDoSearch_Click();
@@ -70,7 +75,7 @@ TEST(EngineHostileWeb, ASecureResponseCutShortIsNotCountedScanned) {
                       "HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n<body><p>Fax: (212) 555-0188</p>");
     h.web.SetPage("after.example.com", "/", "<body><p>Fax: (212) 555-0199</p>");
     h.Phrases({"plumbers"});
-    h.Queue({"dropped.example.com/", "short.example.com/", "after.example.com/"});
+    h.Queue({"short.example.com/", "after.example.com/"});
     h.engine().cmdDoSearch_Click();
     ASSERT_TRUE(EngineHarness::WaitFor([&] { return !h.StoredFaxes().empty(); }));
     EngineHarness::Pump(100);
