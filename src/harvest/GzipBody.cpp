@@ -18,16 +18,6 @@ bool StartsMember(const z_stream& stream) {
     return stream.avail_in >= 2 && stream.next_in[0] == 0x1F && stream.next_in[1] == 0x8B;
 }
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 // Inflates until the data ends, the cap is reached or a fault; `stream` is initialised.
 GzipEnd Inflate(z_stream& stream, std::string& text, std::size_t cap) {
     std::array<unsigned char, 64 * 1024> buffer{};
@@ -77,7 +67,7 @@ GzipBody DecodeGzip(std::string_view data, std::size_t cap) {
 }
 
 bool IsGzipEncoding(std::string_view contentEncoding) {
-    const std::string_view value = Trimmed(contentEncoding);
+    const std::string_view value = TrimBlanks(contentEncoding);
     const auto same = [value](std::string_view name) {
         return value.size() == name.size() && StartsWithText(value, name, LetterCase::Ignore);
     };

@@ -96,16 +96,6 @@ std::optional<Millis> HttpDate(std::string_view text) {
     return (DaysFromCivil(year, month, day) * 86'400 + seconds) * 1'000;
 }
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 } // namespace
 
 std::string HostKey(std::string_view host) {
@@ -115,7 +105,7 @@ std::string HostKey(std::string_view host) {
 }
 
 std::optional<Millis> RetryAfterDelay(std::string_view value, Millis now) {
-    value = Trimmed(value);
+    value = TrimBlanks(value);
     if (AllDigits(value)) {
         Millis seconds = 0;
         for (const char c : value) {

@@ -12,17 +12,6 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-std::string_view Trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -190,8 +179,8 @@ RobotsTxt RobotsTxt::Parse(std::string_view text, std::string_view token) {
         if (colon == std::string_view::npos) {
             continue;
         }
-        const std::string_view key = Trimmed(line.substr(0, colon));
-        const std::string_view value = Trimmed(line.substr(colon + 1));
+        const std::string_view key = TrimBlanks(line.substr(0, colon));
+        const std::string_view value = TrimBlanks(line.substr(colon + 1));
         if (SameToken(key, "user-agent")) {
             if (!inAgentLines) {
                 forNamed = forStar = false;

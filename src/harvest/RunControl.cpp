@@ -210,17 +210,23 @@ void RunControl::TakeClassic(int i) {
             return;
         }
         if (slice.elapsed() >= PageChain::kSliceMs) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, i, generation] {
-                    if (Alive(i, generation)) {
-                        TakeNextWebsite(i);
-                    }
-                },
-                Qt::QueuedConnection);
+            TakeLater(i, generation);
             return;
         }
     }
+}
+
+// A long run of skipped websites hands back to the event loop; the slot goes on from there
+// unless it was renewed meanwhile.
+void RunControl::TakeLater(int i, std::uint64_t generation) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, i, generation] {
+            if (Alive(i, generation)) {
+                TakeNextWebsite(i);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 // The slot takes the first website of the window whose host may start now; websites of a host
@@ -257,14 +263,7 @@ void RunControl::TakeSecure(int i) {
             }
         }
         if (slice.elapsed() >= PageChain::kSliceMs) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, i, generation] {
-                    if (Alive(i, generation)) {
-                        TakeNextWebsite(i);
-                    }
-                },
-                Qt::QueuedConnection);
+            TakeLater(i, generation);
             return;
         }
     }

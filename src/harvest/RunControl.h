@@ -69,6 +69,7 @@ private:
     bool CountTake(int slot, std::uint64_t generation);
     void TakeClassic(int slot);
     void TakeSecure(int slot);
+    void TakeLater(int slot, std::uint64_t generation);
     // Secure web: every website of the work list's window waits for its host.
     void WaitForHost(int slot, const std::string& website, Millis wakeAt);
     void ArmWake(Millis wakeAt);

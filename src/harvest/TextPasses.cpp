@@ -112,4 +112,15 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
     return ReplaceAll(text, TextFinder(find, letterCase), with);
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 } // namespace tarnwick

@@ -36,6 +36,9 @@ private:
 bool ContainsText(std::string_view text, std::string_view pattern, LetterCase letterCase);
 bool StartsWithText(std::string_view text, std::string_view prefix, LetterCase letterCase);
 
+// Without the spaces and tabs around it: the optional white space of header and robots.txt lines.
+std::string_view TrimBlanks(std::string_view text);
+
 // Replaces every occurrence of `find` in one left-to-right pass; what a replacement forms is
 // not looked at again. An empty `find` leaves the text unchanged.
 std::string ReplaceAll(std::string_view text, const TextFinder& find, std::string_view with);
