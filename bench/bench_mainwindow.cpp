@@ -11,7 +11,6 @@
 #include "ui/Form1.h"
 #include "ui/QtSettingsStore.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSettings>
@@ -184,15 +183,3 @@ BENCHMARK(BM_CrawlWithMainWindow)->Iterations(5)->Unit(benchmark::kMillisecond)-
 
 } // namespace
 } // namespace tarnwick
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,7 +4,6 @@
 #include "store/Database.h"
 #include "ui/NumbersWindow.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -184,15 +183,3 @@ BENCHMARK(BM_Poll)->Arg(0)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 } // namespace
 } // namespace tarnwick
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

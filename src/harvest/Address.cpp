@@ -32,20 +32,7 @@ HostPath SplitAddress(const std::string& strURL) {
 }
 
 std::string EscapeRequestPath(const std::string& path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F) {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return PercentEscaped(path, [](unsigned char byte) { return byte <= 0x20 || byte >= 0x7F; });
 }
 
 std::string BuildRequest(const std::string& host, const std::string& path) {

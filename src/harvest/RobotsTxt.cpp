@@ -30,13 +30,6 @@ bool IsUnreserved(unsigned char c) {
            c == '.' || c == '_' || c == '~';
 }
 
-void AppendEscaped(std::string& out, unsigned char byte) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    out += '%';
-    out += kHex[byte >> 4];
-    out += kHex[byte & 0x0F];
-}
-
 // The file up to the size limit, without a line the limit cut in two.
 std::string_view WithinLimit(std::string_view text) {
     if (text.size() <= RobotsTxt::kMaxBytes) {
@@ -150,12 +143,12 @@ std::string NormaliseRobotsPath(std::string_view path) {
             if (IsUnreserved(decoded)) {
                 out += static_cast<char>(decoded);
             } else {
-                AppendEscaped(out, decoded);
+                AppendPercentEscaped(out, decoded);
             }
             i += 2;
         } else if (byte <= 0x20 || byte >= 0x7F || byte == '%') {
             // A "%" that starts no escape stands for itself, so normalising twice changes nothing.
-            AppendEscaped(out, byte);
+            AppendPercentEscaped(out, byte);
         } else {
             out += static_cast<char>(byte);
         }

@@ -112,6 +112,13 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
     return ReplaceAll(text, TextFinder(find, letterCase), with);
 }
 
+void AppendPercentEscaped(std::string& out, unsigned char byte) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0x0F];
+}
+
 std::string_view TrimBlanks(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!text.empty() && blank(text.front())) {

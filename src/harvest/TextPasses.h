@@ -36,6 +36,24 @@ private:
 bool ContainsText(std::string_view text, std::string_view pattern, LetterCase letterCase);
 bool StartsWithText(std::string_view text, std::string_view prefix, LetterCase letterCase);
 
+// `byte` as "%" and two upper-case hexadecimal digits.
+void AppendPercentEscaped(std::string& out, unsigned char byte);
+
+// Every byte `escape` picks written with AppendPercentEscaped, the rest as they are.
+template <class Picks> std::string PercentEscaped(std::string_view text, Picks escape) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (escape(byte)) {
+            AppendPercentEscaped(out, byte);
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 // Without the spaces and tabs around it: the optional white space of header and robots.txt lines.
 std::string_view TrimBlanks(std::string_view text);
 

@@ -96,20 +96,7 @@ WebUrl FromAuthorityAndPath(std::string_view rest, bool https) {
 
 // Spaces and control characters cannot stand in a request line; browsers escape them.
 std::string EscapeForRequest(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte == 0x7F) {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return PercentEscaped(text, [](unsigned char byte) { return byte <= 0x20 || byte == 0x7F; });
 }
 
 // A Transfer-Encoding value is a comma-separated list of codings; "notchunked" is not one of them.
