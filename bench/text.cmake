@@ -1,2 +1,0 @@
-# HTML-to-text conversion throughput on generated pages.
-tarnwick_benchmark(bench_text tarnwick_text)

@@ -1,4 +1,0 @@
-# An installed program knows where the install put it and its shared data.
-set_property(SOURCE "${CMAKE_CURRENT_SOURCE_DIR}/AppFolder.cpp" APPEND PROPERTY COMPILE_DEFINITIONS
-    TARNWICK_INSTALL_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}"
-    TARNWICK_INSTALL_SHARED_DATA="${TARNWICK_INSTALL_SHARED_DATA}")
