@@ -240,11 +240,22 @@ void ListBuilder::QueryNextSecurePage() {
     }
     // Events of the page just read, from frames or late scripts, must not read it a second time.
     pausing_ = true;
-    SetText1(QStringLiteral("Next page in ") + Number(PauseSecondsShown(pause)) + QStringLiteral(" s"));
+    CountDownPause(pause);
+}
+
+// Text1 counts the pause down in whole seconds; the first tick takes the fraction, so every later
+// one ends on a whole second.
+void ListBuilder::CountDownPause(int remainingMs) {
+    SetText1(QStringLiteral("Next page in ") + Number(PauseSecondsShown(remainingMs)) + QStringLiteral(" s"));
+    const int tick = remainingMs % 1000 == 0 ? 1000 : remainingMs % 1000;
     QPointer<ListBuilder> self(this);
     const std::uint64_t build = build_;
-    pacing_.after(pause, [self, build] {
-        if (self && self->build_ == build && self->Current() && !self->listFinished_)
+    pacing_.after(tick, [self, build, left = remainingMs - tick] {
+        if (!self || self->build_ != build || !self->Current() || self->listFinished_)
+            return;
+        if (left > 0)
+            self->CountDownPause(left);
+        else
             self->FollowNextControl();
     });
 }

@@ -68,6 +68,7 @@ private:
     void HandleSecurePage(const RenderedPage& page);
     void ExtractSecureLinks(const std::vector<std::string>& links);
     void QueryNextSecurePage();
+    void CountDownPause(int remainingMs);
     void FollowNextControl();
     void WaitForUser();
     void EndWaitForUser();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <numeric>
 
 namespace tarnwick::testing {
 namespace {
@@ -224,17 +225,18 @@ TEST_F(SecureListBuilderTest, AtMostFiftyResultPagesPerPhrase) {
     engine.cmdStop_Click();
 }
 
-TEST_F(SecureListBuilderTest, PauseIsDrawnFromTheSettingAndShownInText1) {
+TEST_F(SecureListBuilderTest, PauseIsDrawnFromTheSettingAndCountedDownInText1) {
     const EngineCase e = Engines()[0];
     AddResultPages(e, 2, 15);
     h.settings.values["searchPause"] = "8";
-    std::vector<int> pauses;
+    std::vector<int> ticks;
     std::vector<std::function<void()>> pending;
     std::vector<QString> text1;
+    double uniform = 1.0;
     launcher.prepare = [&](ListBuilder& builder) {
-        builder.SetPacing({[] { return 1.0; },
+        builder.SetPacing({[&] { return uniform; },
                            [&](int ms, std::function<void()> step) {
-                               pauses.push_back(ms);
+                               ticks.push_back(ms);
                                pending.push_back(std::move(step));
                            }});
         QObject::connect(&builder, &ListBuilder::text1Changed, &builder,
@@ -242,7 +244,7 @@ TEST_F(SecureListBuilderTest, PauseIsDrawnFromTheSettingAndShownInText1) {
     };
     h.Start({"dental labs"}, e.index, 0);
     ASSERT_TRUE(BuilderHarness::RunUntil([&] { return !pending.empty(); }));
-    EXPECT_EQ(pauses, std::vector<int>{12000});
+    EXPECT_EQ(ticks, std::vector<int>{1000});
     EXPECT_EQ(text1.back(), QStringLiteral("Next page in 12 s"));
     // Nothing moves on while the pause lasts, even when the page completes again.
     launcher.CurrentBrowser()->RaiseDocumentComplete();
@@ -250,10 +252,22 @@ TEST_F(SecureListBuilderTest, PauseIsDrawnFromTheSettingAndShownInText1) {
     EXPECT_TRUE(launcher.CurrentBrowser()->activations.empty());
     EXPECT_EQ(engine.Stats().sessionSitesFound, 15);
 
-    pending.front()();
+    // Each tick shows one second less; the page is asked for once the whole pause has passed.
+    std::vector<QString> countdown;
+    for (std::size_t next = 0; launcher.CurrentBrowser()->activations.empty() && next < 20; ++next) {
+        ASSERT_LT(next, pending.size());
+        countdown.push_back(text1.back());
+        uniform = 0.3; // the pause after the next page: 8 * (0.5 + 0.3) = 6.4 s
+        pending[next]();
+    }
+    EXPECT_EQ(countdown.size(), 12u);
+    EXPECT_EQ(countdown.back(), QStringLiteral("Next page in 1 s"));
+    EXPECT_EQ(std::accumulate(ticks.begin(), ticks.end(), 0), 12000);
     EXPECT_EQ(launcher.CurrentBrowser()->activations, std::vector<std::string>{e.firstPage + "#1"});
-    ASSERT_TRUE(BuilderHarness::RunUntil([&] { return pending.size() == 2; }));
+    ASSERT_TRUE(BuilderHarness::RunUntil([&] { return pending.size() == 13; }));
     EXPECT_EQ(engine.Stats().sessionSitesFound, 30);
+    EXPECT_EQ(text1.back(), QStringLiteral("Next page in 7 s"));
+    EXPECT_EQ(ticks.back(), 400) << "the fraction first, then whole seconds";
     engine.cmdStop_Click();
 }
 
