@@ -148,6 +148,10 @@ void Download::SetAllowPrivateAddresses(bool allow) {
     allowPrivate_ = allow;
 }
 
+void Download::SetBodyCap(std::size_t bytes) {
+    bodyCap_ = std::min(bytes, kPageCap);
+}
+
 void Download::Start(const std::string& host, const std::string& path, bool secureWeb) {
     secureWeb_ = secureWeb;
     fallbackLeft_ = secureWeb;
@@ -384,15 +388,15 @@ void Download::HeadArrived(const HeadEnd& end) {
 
 void Download::AppendBody(std::string_view bytes) {
     if (head_.chunked) {
-        chunks_.Feed(bytes, body_, kPageCap);
+        chunks_.Feed(bytes, body_, bodyCap_);
         if (chunks_.Ended()) {
             Finish(chunks_.Failed() ? Outcome::Failed : Outcome::Page);
         }
         return;
     }
-    body_.append(bytes.substr(0, std::min(bytes.size(), kPageCap - body_.size())));
+    body_.append(bytes.substr(0, std::min(bytes.size(), bodyCap_ - body_.size())));
     const bool complete = head_.length >= 0 && body_.size() >= static_cast<std::uint64_t>(head_.length);
-    if (complete || body_.size() >= kPageCap) {
+    if (complete || body_.size() >= bodyCap_) {
         if (complete) {
             body_.resize(static_cast<std::size_t>(head_.length));
         }
@@ -538,7 +542,7 @@ void Download::Finish(Outcome outcome) {
 // A gzip body becomes the page it encodes, cut at the page cap; one that is corrupt or ends
 // inside a member is not a page.
 Download::Outcome Download::DecodeContent() {
-    GzipBody decoded = DecodeGzip(body_, kPageCap);
+    GzipBody decoded = DecodeGzip(body_, bodyCap_);
     if (decoded.end != GzipEnd::Whole && decoded.end != GzipEnd::TooLarge) {
         return Outcome::Failed;
     }

@@ -52,6 +52,8 @@ public:
     // Off (the default), no connection is made to loopback, private, link-local, shared or
     // multicast addresses; on, intranets and test webs on loopback can be crawled.
     void SetAllowPrivateAddresses(bool allow);
+    // Secure web: the body is read up to here (at most the page cap), and what came is the page.
+    void SetBodyCap(std::size_t bytes);
 
     // Ends whatever was going on and fetches host + path: over plain http exactly as asked, or,
     // with `secureWeb`, over https first with redirects followed.
@@ -123,6 +125,7 @@ private:
     std::int16_t idleTicks_ = 0;
     std::int16_t totalTicks_ = 0;
     bool allowPrivate_ = false;
+    std::size_t bodyCap_ = kPageCap;
 
     Stage stage_ = Stage::Idle;
     std::uint64_t hop_ = 0; // raised by every connection and abort; deferred steps of older ones end

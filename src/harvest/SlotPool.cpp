@@ -111,6 +111,7 @@ void SlotPool::FetchRobots(const std::string& hostKey, const std::string& host) 
     download->SetTickInterval(tickMs_);
     download->SetTimeouts(timeout_, totalTimeout_);
     download->SetAllowPrivateAddresses(allowPrivateAddresses_);
+    download->SetBodyCap(RobotsTxt::kMaxBytes); // what lies beyond is never parsed
     connect(download.get(), &Download::finished, this,
             [this, hostKey, host](Download::Outcome outcome) { OnRobotsFinished(hostKey, host, outcome); });
     Download& started = *download;

@@ -1,13 +1,15 @@
 // The download unit of one slot on the loopback fixture web: its outcomes, its bounds and what it
 // refuses to connect to, send or accept.
+#include "harvest/Download.h"
+
 #include "FixtureWeb.h"
 #include "TestCertificates.h"
-#include "harvest/Download.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QSslCertificate>
 #include <QTcpServer>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -112,6 +114,32 @@ TEST(DownloadTest, AHugeResponseIsCutAtThePageCap) {
     EXPECT_GT(classic.size(), Download::kPageCap - 4096);
     ASSERT_EQ(Fetch(*download, "big.example.com", "/", true), Outcome::Page);
     EXPECT_EQ(download->TakePage().size(), Download::kPageCap);
+}
+
+std::string ChunksOf(const std::string& body) {
+    std::string chunked;
+    for (std::size_t at = 0; at < body.size(); at += 65536) {
+        const std::string chunk = body.substr(at, 65536);
+        char size[16];
+        std::snprintf(size, sizeof size, "%zx\r\n", chunk.size());
+        chunked += size + chunk + "\r\n";
+    }
+    return chunked + "0\r\n\r\n";
+}
+
+// robots.txt is read no further than its parser looks, plain or chunked.
+TEST(DownloadTest, TheBodyCapEndsTheReadWithWhatCame) {
+    Rig rig(true);
+    const std::string robots = "User-agent: *\r\nDisallow: /private/\r\n" + std::string(600 * 1024, '#');
+    rig.web.SetPage("shop.example.com", "/robots.txt", robots);
+    rig.web.SetResponse("chunked.example.com", "/robots.txt",
+                        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + ChunksOf(robots));
+    for (const std::string host : {"shop.example.com", "chunked.example.com"}) {
+        auto download = rig.Make();
+        download->SetBodyCap(500 * 1024);
+        ASSERT_EQ(Fetch(*download, host, "/robots.txt", true), Outcome::Page) << host;
+        EXPECT_EQ(download->TakePage(), robots.substr(0, 500 * 1024)) << host;
+    }
 }
 
 // What a page or a redirect names must not reach the user's own machine under any spelling.
