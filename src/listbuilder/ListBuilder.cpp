@@ -47,6 +47,8 @@ ListBuilder::ListBuilder(HarvestEngine& engine, Browser& browser, QObject* paren
     pacing_.after = [this](int milliseconds, std::function<void()> step) {
         QTimer::singleShot(milliseconds, this, std::move(step));
     };
+    nextPageWatch_.setSingleShot(true);
+    connect(&nextPageWatch_, &QTimer::timeout, this, &ListBuilder::NextPageNeverCame);
     // Stop in the main window ends a wait for the user as it ends a harvest.
     connect(&harvest_, &HarvestEngine::harvestEnded, this, [this] {
         if (waitingForUser_ && Current())
@@ -191,6 +193,7 @@ void ListBuilder::ReadSecurePage() {
 }
 
 void ListBuilder::HandleSecurePage(const RenderedPage& page) {
+    nextPageWatch_.stop();
     const PageSigns signs{browser_.LocationURL(), browser_.LastHttpStatus(), HoldsChallenge(page.elements)};
     if (NeedsUser(secureEngine_, signs)) {
         WaitForUser();
@@ -264,10 +267,21 @@ void ListBuilder::FollowNextControl() {
     pausing_ = false;
     const std::size_t control = *nextControl_;
     nextControl_.reset();
+    nextPageWatch_.start(pacing_.nextPageTimeoutMs);
     browser_.ActivateElement(control);
 }
 
+// A control whose script does nothing, or a page that never finishes loading, must not hold the
+// build for ever: it ends as on a page that brought nothing new.
+void ListBuilder::NextPageNeverCame() {
+    if (!Current() || listFinished_ || extracting_ || waitingForUser_)
+        return;
+    foundOnPage_ = 0;
+    QueryNextSecurePage();
+}
+
 void ListBuilder::WaitForUser() {
+    nextPageWatch_.stop(); // the user takes as long as they need
     if (waitingForUser_)
         return;
     waitingForUser_ = true;

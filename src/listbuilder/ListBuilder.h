@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,6 +23,8 @@ class HarvestEngine;
 struct PagePacing {
     std::function<double()> uniform;                                    // in [0, 1]
     std::function<void(int milliseconds, std::function<void()>)> after; // runs the step once, later
+    // A next control that brings no page within this time ends the build as a page without results.
+    int nextPageTimeoutMs = 60000;
 };
 
 inline constexpr int kMostResultPages = 50;
@@ -70,6 +73,7 @@ private:
     void QueryNextSecurePage();
     void CountDownPause(int remainingMs);
     void FollowNextControl();
+    void NextPageNeverCame();
     void WaitForUser();
     void EndWaitForUser();
     void StopWaiting();
@@ -98,6 +102,7 @@ private:
     std::optional<std::size_t> nextControl_;
     std::string searchPause_ = "8";
     PagePacing pacing_;
+    QTimer nextPageWatch_;
     bool pausing_ = false;
     bool waitingForUser_ = false;
 };

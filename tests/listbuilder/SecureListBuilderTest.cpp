@@ -271,6 +271,28 @@ TEST_F(SecureListBuilderTest, PauseIsDrawnFromTheSettingAndCountedDownInText1) {
     engine.cmdStop_Click();
 }
 
+TEST_F(SecureListBuilderTest, ANextControlThatBringsNoPageEndsTheBuild) {
+    const EngineCase e = Engines()[2];
+    AddResultPages(e, 2, 25);
+    launcher.site.controlTargets.erase(Key(e, 1)); // its script does nothing
+    h.settings.values["searchPause"] = "0";
+    std::vector<QString> text1;
+    launcher.prepare = [&](ListBuilder& builder) {
+        builder.SetPacing({[] { return 0.5; }, [](int, std::function<void()>) {}, 50});
+        QObject::connect(&builder, &ListBuilder::text1Changed, &builder,
+                         [&](const QString& text) { text1.push_back(text); });
+    };
+    h.Start({"dental labs"}, e.index, 0);
+    ASSERT_TRUE(BuilderHarness::RunUntil(
+        [&] { return launcher.CurrentBrowser() && !launcher.CurrentBrowser()->activations.empty(); }));
+    EXPECT_EQ(launcher.CurrentBrowser()->activations, std::vector<std::string>{e.firstPage + "#1"});
+    ASSERT_TRUE(Finished());
+    // The page's 25 results and the engine's own youtube.com link, which only Google owns.
+    EXPECT_EQ(text1.back(), QStringLiteral("Finished! Extracted 26 results."));
+    EXPECT_EQ(engine.Stats().sessionSitesFound, 26);
+    engine.cmdStop_Click();
+}
+
 class NeedsUserTest : public SecureListBuilderTest {
 protected:
     bool Waiting() {
