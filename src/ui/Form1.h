@@ -55,7 +55,7 @@ public:
     const std::vector<OptionControl>& OptionTable() const { return options_; }
     // How often engine changes have been drawn so far.
     int RedrawCount() const { return redraws_; }
-    static constexpr int kFrameMs = 33;
+    static constexpr int kFrameMs = 50;
 
 signals:
     void helpRequested();

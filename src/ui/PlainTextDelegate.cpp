@@ -14,19 +14,24 @@ constexpr int kMaxKept = 256;
 
 } // namespace
 
-const QStaticText& PlainTextDelegate::Laid(const QString& text, const QFont& font, int width) const {
-    if (width != width_ || font != font_ || laid_.size() > kMaxKept) {
-        laid_.clear();
-        width_ = width;
-        font_ = font;
+const QPixmap& PlainTextDelegate::Rendered(const QString& text, const QColor& color, const Look& look) const {
+    if (!(look == look_) || rendered_.size() > kMaxKept) {
+        rendered_.clear();
+        look_ = look;
     }
-    auto found = laid_.find(text);
-    if (found == laid_.end()) {
-        QStaticText laidOut(QFontMetrics(font).elidedText(text, Qt::ElideRight, width));
-        laidOut.setTextFormat(Qt::PlainText);
-        laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
-        laidOut.prepare(QTransform(), font);
-        found = laid_.insert(text, laidOut);
+    const QString key = QString::number(color.rgba(), 16) + QLatin1Char(' ') + text;
+    auto found = rendered_.find(key);
+    if (found == rendered_.end()) {
+        QPixmap pixmap(look.room * look.pixelRatio);
+        pixmap.setDevicePixelRatio(look.pixelRatio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setFont(look.font);
+        painter.setPen(color);
+        const QString shown = QFontMetrics(look.font).elidedText(text, Qt::ElideRight, look.room.width());
+        painter.drawText(QRect(QPoint(0, 0), look.room),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+        found = rendered_.insert(key, pixmap);
     }
     return *found;
 }
@@ -43,14 +48,12 @@ void PlainTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QPalette::ColorGroup group = !(item.state & QStyle::State_Enabled) ? QPalette::Disabled
                                        : (item.state & QStyle::State_Active) ? QPalette::Normal
                                                                              : QPalette::Inactive;
-    painter->setPen(item.palette.color(
-        group, (item.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect room = item.rect.adjusted(margin, 0, -margin, 0);
-    const QStaticText& text = Laid(item.text, item.font, room.width());
-    painter->setFont(item.font);
-    const int top = room.top() + (room.height() - int(text.size().height())) / 2;
-    painter->drawStaticText(room.left(), top, text);
+    const QColor color = item.palette.color(
+        group, (item.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text);
+    const qreal pixelRatio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+    painter->drawPixmap(room.topLeft(), Rendered(item.text, color, {item.font, room.size(), pixelRatio}));
     if (item.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(item);

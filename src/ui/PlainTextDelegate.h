@@ -1,10 +1,12 @@
 // Draws the one-line entries of the main window's lists. The lists shift by an entry on nearly
-// every change of a harvest, so each entry is drawn at many places in turn: its laid-out text is
-// kept and reused instead of being shaped again for every frame.
+// every change of a harvest, so each entry is drawn at many places in turn: its text is elided,
+// shaped and rasterised once into a pixmap, and every later frame only copies that pixmap.
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QHash>
-#include <QStaticText>
+#include <QPixmap>
 #include <QStyledItemDelegate>
 
 namespace tarnwick {
@@ -17,12 +19,17 @@ public:
                const QModelIndex& index) const override;
 
 private:
-    // The text as it fits in width, laid out once.
-    const QStaticText& Laid(const QString& text, const QFont& font, int width) const;
+    struct Look {
+        QFont font;
+        QSize room;
+        qreal pixelRatio = 0;
+        bool operator==(const Look&) const = default;
+    };
+    // The text as it fits in the room, drawn in `color` on a transparent ground.
+    const QPixmap& Rendered(const QString& text, const QColor& color, const Look& look) const;
 
-    mutable QHash<QString, QStaticText> laid_;
-    mutable QFont font_;
-    mutable int width_ = -1;
+    mutable QHash<QString, QPixmap> rendered_; // keyed on the colour and the text
+    mutable Look look_;
 };
 
 } // namespace tarnwick
