@@ -8,7 +8,9 @@
 #include "webfax/ReadingScan.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 
 namespace tarnwick {
@@ -51,6 +53,89 @@ std::string PercentDecoded(std::string_view text) {
     return out;
 }
 
+// The longest character reference name that may stand right before a short label.
+constexpr std::size_t kLongestReferenceName = 32;
+
+// Bytes after a lone "f" that may read as ":" or "." or as nothing before one: markup, a
+// character reference, or a UTF-8 sequence of the soft hyphen, zero-width or full-width
+// characters (or a Windows-1252 soft hyphen).
+bool MayEndShortLabel(char c) {
+    return c == ':' || c == '.' || c == '<' || c == '&' || c == '\xC2' || c == '\xE2' || c == '\xEF' ||
+           c == '\xAD';
+}
+
+// Whether a word may start at `at`: after a non-letter, or after letters that may be the name of
+// a character reference ("&ampF:" reads "&F:").
+bool WordMayStartAt(std::string_view page, std::size_t at) {
+    std::size_t k = at;
+    while (k > 0 && at - k < kLongestReferenceName && IsLetter(page[k - 1])) {
+        --k;
+    }
+    return k == at || (k > 0 && page[k - 1] == '&');
+}
+
+bool HasLabelBytes(std::string_view page) {
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        const char c = page[i];
+        if (c == '\xF0' && LowerMatchAt(page, i, "\xF0\x9F\x93\xA0")) {
+            return true; // the fax-machine sign
+        }
+        if (LowerAscii(c) != 'f') {
+            continue;
+        }
+        if (LowerMatchAt(page, i, "fax") || LowerMatchAt(page, i, "facsimile")) {
+            return true;
+        }
+        // "F:", "f.", "<b>F</b>:" and "F&colon;" may be the short label.
+        if (i + 1 < page.size() && MayEndShortLabel(page[i + 1]) && WordMayStartAt(page, i)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A numeric character reference ("&#70;", "&#x46", as the parser reads them) or a JSON escape
+// ("\\u0066") at `at`: its code point, and `at` moved past it; else 0 and `at` unchanged.
+std::uint32_t ReferenceAt(std::string_view page, std::size_t& at) {
+    const bool json = page[at] == '\\';
+    std::size_t k = at + 2;
+    const bool hex = json || (k < page.size() && LowerAscii(page[k]) == 'x');
+    k += hex && !json ? 1 : 0;
+    const std::size_t digitsStart = k;
+    std::uint32_t code = 0;
+    for (; k < page.size() && (json ? k < digitsStart + 4 : true); ++k) {
+        const int digit = hex ? HexDigit(page[k]) : page[k] >= '0' && page[k] <= '9' ? page[k] - '0' : -1;
+        if (digit < 0) {
+            break;
+        }
+        code = std::min<std::uint32_t>(code * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit), 0x110000);
+    }
+    if (k == digitsStart || (json && k != digitsStart + 4)) {
+        return 0;
+    }
+    at = k + (!json && k < page.size() && page[k] == ';' ? 1 : 0);
+    return code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ? 0xFFFD : code;
+}
+
+// The page with its numeric character references and JSON escapes written out as UTF-8.
+std::string WithReferencesDecoded(std::string_view page) {
+    std::string out;
+    out.reserve(page.size());
+    std::size_t i = 0;
+    while (i < page.size()) {
+        const bool reference = i + 1 < page.size() && ((page[i] == '&' && page[i + 1] == '#') ||
+                                                       (page[i] == '\\' && page[i + 1] == 'u'));
+        if (reference) {
+            if (const std::uint32_t code = ReferenceAt(page, i); code != 0) {
+                AppendUtf8(out, code);
+                continue;
+            }
+        }
+        out += page[i++];
+    }
+    return out;
+}
+
 std::optional<FoundFax> ReadWritten(std::string_view written, const std::string& region,
                                     bool allowInternational) {
     for (const std::string& reading : ReadingsOf(written)) {
@@ -86,28 +171,12 @@ void AddOnce(std::vector<FoundFax>& found, std::optional<FoundFax> fax) {
 } // namespace
 
 bool MayHoldFaxLabel(std::string_view page) {
-    for (std::size_t i = 0; i < page.size(); ++i) {
-        const char c = page[i];
-        if (c == '\xF0' && LowerMatchAt(page, i, "\xF0\x9F\x93\xA0")) {
-            return true; // the fax-machine sign
-        }
-        if (c == '&' && (LowerMatchAt(page, i, "&#128224;") || LowerMatchAt(page, i, "&#x1f4e0;"))) {
-            return true;
-        }
-        if (LowerAscii(c) != 'f') {
-            continue;
-        }
-        if (LowerMatchAt(page, i, "fax") || LowerMatchAt(page, i, "facsimile")) {
-            return true;
-        }
-        const bool wordStart = i == 0 || !IsLetter(page[i - 1]);
-        // "F:", "f." and "<b>F</b>:" may be the short label.
-        if (wordStart && i + 1 < page.size() &&
-            (page[i + 1] == ':' || page[i + 1] == '.' || page[i + 1] == '<')) {
-            return true;
-        }
+    if (HasLabelBytes(page)) {
+        return true;
     }
-    return false;
+    const bool references =
+        page.find("&#") != std::string_view::npos || page.find("\\u") != std::string_view::npos;
+    return references && HasLabelBytes(WithReferencesDecoded(page));
 }
 
 std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view contentType,
@@ -118,11 +187,20 @@ std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view 
     }
     const std::string region = RegionOfHost(host);
     const PageReading reading = ReadPage(DecodePage(page, contentType));
-    for (const std::string& written : LabelledNumbers(reading.text)) {
-        AddOnce(found, ReadWritten(written, region, allowInternational));
+    // A page often writes its fax number the same way in several places; each written form is
+    // read once, as reading one costs more than parsing a kilobyte of the page.
+    const std::vector<std::string> labelled = LabelledNumbers(reading.text);
+    std::unordered_set<std::string_view> read;
+    for (const std::string& written : labelled) {
+        if (read.insert(written).second) {
+            AddOnce(found, ReadWritten(written, region, allowInternational));
+        }
     }
+    read.clear();
     for (const std::string& value : reading.faxValues) {
-        AddOnce(found, ReadValue(value, region, allowInternational));
+        if (read.insert(value).second) {
+            AddOnce(found, ReadValue(value, region, allowInternational));
+        }
     }
     return found;
 }
