@@ -2,13 +2,13 @@
 #include "webfax/WebFax.h"
 
 #include "text/Cp1252.h"
+#include "webfax/LabelPrescan.h"
 #include "webfax/PageCharset.h"
 #include "webfax/PageReading.h"
 #include "webfax/PhoneNumbers.h"
 #include "webfax/ReadingScan.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <optional>
 #include <unordered_set>
 #include <utility>
@@ -16,23 +16,6 @@
 namespace tarnwick {
 
 namespace {
-
-bool IsLetter(char c) {
-    const char lower = LowerAscii(c);
-    return lower >= 'a' && lower <= 'z';
-}
-
-bool LowerMatchAt(std::string_view text, std::size_t at, std::string_view lowerWord) {
-    if (at + lowerWord.size() > text.size()) {
-        return false;
-    }
-    for (std::size_t k = 0; k < lowerWord.size(); ++k) {
-        if (LowerAscii(text[at + k]) != lowerWord[k]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 int HexDigit(char c) {
     c = LowerAscii(c);
@@ -49,89 +32,6 @@ std::string PercentDecoded(std::string_view text) {
         } else {
             out += text[i];
         }
-    }
-    return out;
-}
-
-// The longest character reference name that may stand right before a short label.
-constexpr std::size_t kLongestReferenceName = 32;
-
-// Bytes after a lone "f" that may read as ":" or "." or as nothing before one: markup, a
-// character reference, or a UTF-8 sequence of the soft hyphen, zero-width or full-width
-// characters (or a Windows-1252 soft hyphen).
-bool MayEndShortLabel(char c) {
-    return c == ':' || c == '.' || c == '<' || c == '&' || c == '\xC2' || c == '\xE2' || c == '\xEF' ||
-           c == '\xAD';
-}
-
-// Whether a word may start at `at`: after a non-letter, or after letters that may be the name of
-// a character reference ("&ampF:" reads "&F:").
-bool WordMayStartAt(std::string_view page, std::size_t at) {
-    std::size_t k = at;
-    while (k > 0 && at - k < kLongestReferenceName && IsLetter(page[k - 1])) {
-        --k;
-    }
-    return k == at || (k > 0 && page[k - 1] == '&');
-}
-
-bool HasLabelBytes(std::string_view page) {
-    for (std::size_t i = 0; i < page.size(); ++i) {
-        const char c = page[i];
-        if (c == '\xF0' && LowerMatchAt(page, i, "\xF0\x9F\x93\xA0")) {
-            return true; // the fax-machine sign
-        }
-        if (LowerAscii(c) != 'f') {
-            continue;
-        }
-        if (LowerMatchAt(page, i, "fax") || LowerMatchAt(page, i, "facsimile")) {
-            return true;
-        }
-        // "F:", "f.", "<b>F</b>:" and "F&colon;" may be the short label.
-        if (i + 1 < page.size() && MayEndShortLabel(page[i + 1]) && WordMayStartAt(page, i)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// A numeric character reference ("&#70;", "&#x46", as the parser reads them) or a JSON escape
-// ("\\u0066") at `at`: its code point, and `at` moved past it; else 0 and `at` unchanged.
-std::uint32_t ReferenceAt(std::string_view page, std::size_t& at) {
-    const bool json = page[at] == '\\';
-    std::size_t k = at + 2;
-    const bool hex = json || (k < page.size() && LowerAscii(page[k]) == 'x');
-    k += hex && !json ? 1 : 0;
-    const std::size_t digitsStart = k;
-    std::uint32_t code = 0;
-    for (; k < page.size() && (json ? k < digitsStart + 4 : true); ++k) {
-        const int digit = hex ? HexDigit(page[k]) : page[k] >= '0' && page[k] <= '9' ? page[k] - '0' : -1;
-        if (digit < 0) {
-            break;
-        }
-        code = std::min<std::uint32_t>(code * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit), 0x110000);
-    }
-    if (k == digitsStart || (json && k != digitsStart + 4)) {
-        return 0;
-    }
-    at = k + (!json && k < page.size() && page[k] == ';' ? 1 : 0);
-    return code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ? 0xFFFD : code;
-}
-
-// The page with its numeric character references and JSON escapes written out as UTF-8.
-std::string WithReferencesDecoded(std::string_view page) {
-    std::string out;
-    out.reserve(page.size());
-    std::size_t i = 0;
-    while (i < page.size()) {
-        const bool reference = i + 1 < page.size() && ((page[i] == '&' && page[i + 1] == '#') ||
-                                                       (page[i] == '\\' && page[i + 1] == 'u'));
-        if (reference) {
-            if (const std::uint32_t code = ReferenceAt(page, i); code != 0) {
-                AppendUtf8(out, code);
-                continue;
-            }
-        }
-        out += page[i++];
     }
     return out;
 }
@@ -169,15 +69,6 @@ void AddOnce(std::vector<FoundFax>& found, std::optional<FoundFax> fax) {
 }
 
 } // namespace
-
-bool MayHoldFaxLabel(std::string_view page) {
-    if (HasLabelBytes(page)) {
-        return true;
-    }
-    const bool references =
-        page.find("&#") != std::string_view::npos || page.find("\\u") != std::string_view::npos;
-    return references && HasLabelBytes(WithReferencesDecoded(page));
-}
 
 std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view contentType,
                                         std::string_view host, bool allowInternational) {

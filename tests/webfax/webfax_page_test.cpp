@@ -204,6 +204,14 @@ TEST(WebFaxPage, NoLabelledPageIsPassedOver) {
         {"last letter reference", "<p>Fa&#120;: 312-555-0143</p>"},
         {"reference before the letter", "<p>Tel &amp&#70;: 312-555-0143</p>"},
         {"legacy reference before the letter", "<p>Tel &ampF: 312-555-0143</p>"},
+        {"drop capital", "<p><span class=\"initial\">F</span>ax: 312-555-0143</p>"},
+        {"word break in the word", "<p>Fa<wbr>x: 312-555-0143</p>"},
+        {"comment in the word", "<p>F<!-- a > b -->ax: 312-555-0143</p>"},
+        {"hyphenation point", "<p>Fac&shy;simile 312-555-0143</p>"},
+        {"numeric hyphenation point", "<p>Fa&#173;x 312-555-0143</p>"},
+        {"utf-8 soft hyphen", "<p>Fac\xC2\xADsimile 312-555-0143</p>"},
+        {"windows-1252 soft hyphen", "<p>Fa\xADx 312-555-0143</p>"},
+        {"full-width colon reference", "<p>F&#xFF1A; 312-555-0143</p>"},
         {"json escape",
          "<script type=\"application/ld+json\">{\"\\u0066axNumber\": \"+1 312 555 0143\"}</script>"},
     };
@@ -218,6 +226,8 @@ TEST(WebFaxPage, NoLabelledPageIsPassedOver) {
 TEST(WebFaxPage, WordsEndingInFAreNoLabel) {
     for (const std::string page : {"<p>Proof of. Staff: 5, half. Tel: 312-555-0100</p>",
                                    "<p>See the pdf: &amp; &#8217;items&#8217; for 312-555-0100</p>",
+                                   "<p>Staff</p><p>Proof of <i>delivery</i>.</p><p>Tel 312-555-0100</p>",
+                                   "<p>Proof&nbsp;of&nbsp;delivery&#58; 312-555-0100</p>",
                                    "<script>var s = \"\\u00e9t\\u00e9\";</script><p>Call 312-555-0100</p>"}) {
         EXPECT_FALSE(MayHoldFaxLabel(page)) << page;
     }
