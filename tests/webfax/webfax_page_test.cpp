@@ -2,6 +2,7 @@
 // of the parse, and the choice between the two readers.
 #include "webfax/PageCharset.h"
 #include "webfax/PageReading.h"
+#include "webfax/ReadingScan.h"
 #include "webfax/WebFax.h"
 
 #include <algorithm>
@@ -221,6 +222,83 @@ TEST(WebFaxPage, NoLabelledPageIsPassedOver) {
                   std::vector<std::string>{"1-312-555-0143"})
             << row.name;
     }
+}
+
+// Pages pieced together from label letters, markup, references and odd characters: whenever
+// the reader takes a labelled number or a fax value from one, the pre-scan must not pass it over.
+TEST(WebFaxPage, PreScanPassesNoPageTheReaderTakesANumberFrom) {
+    const std::vector<std::string> pieces = {"F",
+                                             "f",
+                                             "a",
+                                             "x",
+                                             "ax",
+                                             "Fa",
+                                             ":",
+                                             ".",
+                                             " ",
+                                             "c",
+                                             "simile",
+                                             "s",
+                                             "e",
+                                             "Tel",
+                                             "of",
+                                             "A",
+                                             "X",
+                                             " 312-555-0143",
+                                             "312-555-0143",
+                                             "<b>",
+                                             "</b>",
+                                             "<br>",
+                                             "<p>",
+                                             "<span>",
+                                             "</span>",
+                                             "<!-- -->",
+                                             "&shy;",
+                                             "&#58;",
+                                             "&#70;",
+                                             "&#x46;",
+                                             "&#x66;",
+                                             "&#97;",
+                                             "&#120;",
+                                             "&colon;",
+                                             "&amp",
+                                             "&eacute;",
+                                             "&#x1F4E0",
+                                             "\xF0\x9F\x93\xA0",
+                                             "\xC2\xAD",
+                                             "\xE2\x80\x8B",
+                                             "\xEF\xBC\x9A",
+                                             "\xAD",
+                                             "\xE9",
+                                             "\\u0066",
+                                             "<i class=\"",
+                                             "\">",
+                                             "<a href=\"",
+                                             "tel:",
+                                             "\" title=\"",
+                                             "</a>",
+                                             "<table><tr><th>",
+                                             "<td>",
+                                             "</tr><tr>",
+                                             "<svg><use href=\"#i-",
+                                             "\"/></svg>",
+                                             "Number",
+                                             "<script type=\"application/ld+json\">{\"",
+                                             "\": \"312-555-0143\"}</script>"};
+    std::mt19937 random(20);
+    int labelled = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string page;
+        for (int k = 1 + static_cast<int>(random() % 14); k > 0; --k) {
+            page += pieces[random() % pieces.size()];
+        }
+        const PageReading reading = ReadPage(DecodePage(page, ""));
+        if (!LabelledNumbers(reading.text).empty() || !reading.faxValues.empty()) {
+            ++labelled;
+            EXPECT_TRUE(MayHoldFaxLabel(page)) << page;
+        }
+    }
+    EXPECT_GT(labelled, 100);
 }
 
 TEST(WebFaxPage, WordsEndingInFAreNoLabel) {
