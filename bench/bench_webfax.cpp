@@ -101,7 +101,7 @@ void BM_PagesWithoutLabels(benchmark::State& state) {
     Run(state, {MakePage(static_cast<std::size_t>(state.range(0)), false, 2)});
 }
 
-// Typographic quotes written as character references make the label scan read the page twice.
+// Typographic quotes written as character references, each of which the label scan looks into.
 void BM_PagesWithReferencesWithoutLabels(benchmark::State& state) {
     const std::string plain = MakePage(static_cast<std::size_t>(state.range(0)), false, 2);
     std::string page;

@@ -16,10 +16,11 @@ namespace {
 constexpr std::size_t kLongestReferenceName = 32;
 constexpr std::string_view kFaxMachineUtf8 = "\xF0\x9F\x93\xA0";
 constexpr std::uint32_t kFaxMachine = 0x1F4E0;
-// How far markup and references may part the letters of one label, and the most view characters
-// a label needs.
-constexpr std::size_t kFarthestSplit = 4096;
-constexpr std::size_t kLongestView = 24;
+// How far markup and references may part the letters of one label (which also bounds the work
+// for each place a label may start), and the most view characters a label needs.
+constexpr std::size_t kFarthestSplit = 1024;
+constexpr std::size_t kShortView = 6;
+constexpr std::size_t kLongestView = 18;
 // Stand in the label view for markup, which reads as nothing or parts two words, and for a
 // named reference, which may read as nothing or as one character.
 constexpr char kMarkup = '\x01';
@@ -143,16 +144,31 @@ std::size_t SequenceLengthAt(std::string_view page, std::size_t at) {
     return length;
 }
 
-// Where the markup that starts at `at` ends: after its ">" (a comment's "-->"); `at` itself
+// Where the comment that starts at `at` ends: after "-->", "--!>" or the "<!-->" of an empty one.
+// The ">" are looked up rather than the whole ending, which stays fast on pages full of dashes.
+std::size_t AfterComment(std::string_view page, std::size_t at) {
+    for (std::size_t close = page.find('>', at + 4); close != std::string_view::npos;
+         close = page.find('>', close + 1)) {
+        const std::string_view before = page.substr(at + 2, close - at - 2);
+        if (before.ends_with("--") || before.ends_with("--!")) {
+            return close + 1;
+        }
+    }
+    return page.size();
+}
+
+// Where the markup that starts at `at` ends: after its ">" (a comment's ending); `at` itself
 // when the "<" starts no markup.
 std::size_t AfterMarkup(std::string_view page, std::size_t at) {
     const char next = at + 1 < page.size() ? page[at + 1] : ' ';
     if (!IsLetter(next) && next != '/' && next != '!' && next != '?') {
         return at;
     }
-    const bool comment = page.substr(at).starts_with("<!--");
-    const std::size_t end = comment ? page.find("-->", at + 4) : page.find('>', at + 1);
-    return end == std::string_view::npos ? page.size() : end + (comment ? 3 : 1);
+    if (page.substr(at).starts_with("<!--")) {
+        return AfterComment(page, at);
+    }
+    const std::size_t end = page.find('>', at + 1);
+    return end == std::string_view::npos ? page.size() : end + 1;
 }
 
 // Where the named character reference ("&shy;") at `at` ends; `at` when there is none.
@@ -230,11 +246,11 @@ bool IsMark(char c) {
 // The label view of the page from `at` on, as far as a label that starts there reaches: its
 // text with markup one kMarkup mark, references written out, and characters that read as
 // nothing left out, across at most kFarthestSplit bytes.
-std::string LabelViewAt(std::string_view page, std::size_t at) {
+std::string LabelViewAt(std::string_view page, std::size_t at, std::size_t length) {
     std::string out;
-    const std::size_t limit = std::min(page.size(), at + kFarthestSplit);
-    for (std::size_t i = at; i < limit && out.size() < kLongestView;) {
-        i = ViewNext(page, i, out);
+    const std::string_view near = page.substr(0, std::min(page.size(), at + kFarthestSplit));
+    for (std::size_t i = at; i < near.size() && out.size() < length;) {
+        i = ViewNext(near, i, out);
         // A run of marks is one mark, which reads as one character at most when any may.
         if (out.size() >= 2 && IsMark(out.back()) && IsMark(out[out.size() - 2])) {
             const char mark = out.back() == kNamed ? kNamed : out[out.size() - 2];
@@ -251,7 +267,8 @@ std::string LabelViewAt(std::string_view page, std::size_t at) {
 bool MayHideLabelAt(std::string_view page, std::size_t at) {
     if (ReferenceStartsAt(page, at)) {
         std::size_t end = at;
-        const std::uint32_t code = ReferenceAt(page, end);
+        const std::uint32_t code =
+            ReferenceAt(page.substr(0, std::min(page.size(), at + kFarthestSplit)), end);
         return code == 'f' || code == 'F' || code == kFaxMachine;
     }
     constexpr std::string_view kLongestWord = "facsimile";
@@ -265,14 +282,17 @@ bool MayHideLabelAt(std::string_view page, std::size_t at) {
 }
 
 bool LabelStartsAt(std::string_view page, std::size_t at) {
-    const std::string view = LabelViewAt(page, at);
-    if (view.starts_with(kFaxMachineUtf8) || ViewedWordAt(view, 0, "fax") ||
-        ViewedWordAt(view, 0, "facsimile")) {
+    // A short view settles most places; only a start of "facsimile" needs the long one.
+    const std::string view = LabelViewAt(page, at, kShortView);
+    if (view.starts_with(kFaxMachineUtf8) || ViewedWordAt(view, 0, "fax")) {
         return true;
     }
     // As for "F" before "<" in the bytes: markup may be followed by ":" or move text beside "F".
     const bool shortLabelEnd = view.size() > 1 && (view[1] == ':' || view[1] == '.' || IsMark(view[1]));
-    return !view.empty() && LowerAscii(view[0]) == 'f' && shortLabelEnd && WordMayStartAt(page, at);
+    if (!view.empty() && LowerAscii(view[0]) == 'f' && shortLabelEnd && WordMayStartAt(page, at)) {
+        return true;
+    }
+    return ViewedWordAt(view, 0, "fac") && ViewedWordAt(LabelViewAt(page, at, kLongestView), 0, "facsimile");
 }
 
 } // namespace

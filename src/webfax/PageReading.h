@@ -3,6 +3,7 @@
 // labels given by the markup; plus the fax numbers the markup states outright.
 #pragma once
 
+// The parts the reading is made of, for callers that test or reuse them.
 #include "webfax/JsonFaxValues.h"
 #include "webfax/ParseBounds.h"
 #include "webfax/ReadingText.h"

@@ -208,6 +208,7 @@ TEST(WebFaxPage, NoLabelledPageIsPassedOver) {
         {"drop capital", "<p><span class=\"initial\">F</span>ax: 312-555-0143</p>"},
         {"word break in the word", "<p>Fa<wbr>x: 312-555-0143</p>"},
         {"comment in the word", "<p>F<!-- a > b -->ax: 312-555-0143</p>"},
+        {"empty comment in the word", "<p>F<!-->ax: 312-555-0143</p>"},
         {"hyphenation point", "<p>Fac&shy;simile 312-555-0143</p>"},
         {"numeric hyphenation point", "<p>Fa&#173;x 312-555-0143</p>"},
         {"utf-8 soft hyphen", "<p>Fac\xC2\xADsimile 312-555-0143</p>"},
