@@ -22,7 +22,7 @@ constexpr std::size_t kFarthestSplit = 1024;
 constexpr std::size_t kShortView = 6;
 constexpr std::size_t kLongestView = 18;
 // Stand in the label view for markup, which reads as nothing or parts two words, and for a
-// named reference, which may read as nothing or as one character.
+// named reference or a soft hyphen, which may read as nothing or as one character.
 constexpr char kMarkup = '\x01';
 constexpr char kNamed = '\x02';
 // The ASCII bytes that may start markup or a reference.
@@ -181,14 +181,16 @@ std::size_t AfterNamedReference(std::string_view page, std::size_t at) {
     return k > at + 1 && k < page.size() && page[k] == ';' ? k + 1 : at;
 }
 
-// A UTF-8 sequence (or Windows-1252 soft hyphen) at `at` that reads as nothing or as a
-// full-width ":" or ".": its length.
+// A UTF-8 sequence at `at` that reads as nothing or as a full-width ":" or ".": its length. The
+// soft hyphen may also be a Windows-1252 page's "\xC2" and soft hyphen, or a lone byte that reads
+// as nothing there and as a replaced character in UTF-8: it is one character at most.
 std::size_t FoldedSequenceAt(std::string_view page, std::size_t at, std::string& out) {
-    static constexpr std::array<std::string_view, 6> kInvisible = {
-        "\xC2\xAD", "\xE2\x80\x8B", "\xE2\x80\x8C", "\xE2\x80\x8D", "\xE2\x81\xA0", "\xEF\xBB\xBF"};
+    static constexpr std::array<std::string_view, 5> kInvisible = {
+        "\xE2\x80\x8B", "\xE2\x80\x8C", "\xE2\x80\x8D", "\xE2\x81\xA0", "\xEF\xBB\xBF"};
     const std::string_view rest = page.substr(at);
-    if (rest[0] == '\xAD') {
-        return 1;
+    if (rest[0] == '\xAD' || rest.starts_with("\xC2\xAD")) {
+        out += kNamed;
+        return rest[0] == '\xAD' ? 1 : 2;
     }
     for (const std::string_view invisible : kInvisible) {
         if (rest.starts_with(invisible)) {
