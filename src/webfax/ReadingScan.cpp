@@ -1,7 +1,7 @@
 // Labels and numbers of the reading text.
 #include "webfax/ReadingScan.h"
 
-#include "webfax/PageReading.h"
+#include "webfax/ReadingText.h"
 
 #include <algorithm>
 #include <array>

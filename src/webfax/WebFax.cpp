@@ -2,6 +2,7 @@
 #include "webfax/WebFax.h"
 
 #include "text/Cp1252.h"
+#include "webfax/LabelPrescan.h"
 #include "webfax/PageCharset.h"
 #include "webfax/PageReading.h"
 #include "webfax/PhoneNumbers.h"
@@ -9,28 +10,12 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 
 namespace tarnwick {
 
 namespace {
-
-bool IsLetter(char c) {
-    const char lower = LowerAscii(c);
-    return lower >= 'a' && lower <= 'z';
-}
-
-bool LowerMatchAt(std::string_view text, std::size_t at, std::string_view lowerWord) {
-    if (at + lowerWord.size() > text.size()) {
-        return false;
-    }
-    for (std::size_t k = 0; k < lowerWord.size(); ++k) {
-        if (LowerAscii(text[at + k]) != lowerWord[k]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 int HexDigit(char c) {
     c = LowerAscii(c);
@@ -85,31 +70,6 @@ void AddOnce(std::vector<FoundFax>& found, std::optional<FoundFax> fax) {
 
 } // namespace
 
-bool MayHoldFaxLabel(std::string_view page) {
-    for (std::size_t i = 0; i < page.size(); ++i) {
-        const char c = page[i];
-        if (c == '\xF0' && LowerMatchAt(page, i, "\xF0\x9F\x93\xA0")) {
-            return true; // the fax-machine sign
-        }
-        if (c == '&' && (LowerMatchAt(page, i, "&#128224;") || LowerMatchAt(page, i, "&#x1f4e0;"))) {
-            return true;
-        }
-        if (LowerAscii(c) != 'f') {
-            continue;
-        }
-        if (LowerMatchAt(page, i, "fax") || LowerMatchAt(page, i, "facsimile")) {
-            return true;
-        }
-        const bool wordStart = i == 0 || !IsLetter(page[i - 1]);
-        // "F:", "f." and "<b>F</b>:" may be the short label.
-        if (wordStart && i + 1 < page.size() &&
-            (page[i + 1] == ':' || page[i + 1] == '.' || page[i + 1] == '<')) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view contentType,
                                         std::string_view host, bool allowInternational) {
     std::vector<FoundFax> found;
@@ -118,11 +78,20 @@ std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view 
     }
     const std::string region = RegionOfHost(host);
     const PageReading reading = ReadPage(DecodePage(page, contentType));
-    for (const std::string& written : LabelledNumbers(reading.text)) {
-        AddOnce(found, ReadWritten(written, region, allowInternational));
+    // A page often writes its fax number the same way in several places; each written form is
+    // read once, as reading one costs more than parsing a kilobyte of the page.
+    const std::vector<std::string> labelled = LabelledNumbers(reading.text);
+    std::unordered_set<std::string_view> read;
+    for (const std::string& written : labelled) {
+        if (read.insert(written).second) {
+            AddOnce(found, ReadWritten(written, region, allowInternational));
+        }
     }
+    read.clear();
     for (const std::string& value : reading.faxValues) {
-        AddOnce(found, ReadValue(value, region, allowInternational));
+        if (read.insert(value).second) {
+            AddOnce(found, ReadValue(value, region, allowInternational));
+        }
     }
     return found;
 }

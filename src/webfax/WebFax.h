@@ -2,6 +2,7 @@
 #pragma once
 
 #include "harvest/FaxNumbers.h"
+#include "webfax/LabelPrescan.h"
 
 #include <string>
 #include <string_view>
@@ -16,8 +17,5 @@ namespace tarnwick {
 // national-form numbers are read. Only numbers labelled fax in the text or the markup count.
 std::vector<FoundFax> FindWebFaxNumbers(std::string_view page, std::string_view contentType,
                                         std::string_view host, bool allowInternational);
-
-// False when no fax label can be in the page, so it need not be parsed.
-bool MayHoldFaxLabel(std::string_view page);
 
 } // namespace tarnwick

@@ -2,6 +2,7 @@
 // of the parse, and the choice between the two readers.
 #include "webfax/PageCharset.h"
 #include "webfax/PageReading.h"
+#include "webfax/ReadingScan.h"
 #include "webfax/WebFax.h"
 
 #include <algorithm>
@@ -166,6 +167,149 @@ TEST(WebFaxPage, PagesWithoutAnyLabelAreNotParsed) {
         NumbersOf(FindWebFaxNumbers("<p>T: 312-555-0100 <b>F</b>: 312-555-0143</p>", "", "a.com", false)),
         std::vector<std::string>{"1-312-555-0143"});
     EXPECT_TRUE(MayHoldFaxLabel("\xF0\x9F\x93\xA0 312"));
+}
+
+struct LabelledPageRow {
+    const char* name;
+    std::string page;
+};
+
+// Every kind of label, also written with character references or invisible characters, keeps
+// its page from being passed over unparsed.
+TEST(WebFaxPage, NoLabelledPageIsPassedOver) {
+    const LabelledPageRow rows[] = {
+        {"word", "<p>Fax: 312-555-0143</p>"},
+        {"facsimile", "<p>FACSIMILE 312-555-0143</p>"},
+        {"e-fax", "<p>e-fax 312-555-0143</p>"},
+        {"letter colon", "<p>P: 312-555-0100 F: 312-555-0143</p>"},
+        {"letter dot", "<p>p. 312-555-0100 f. 312-555-0143</p>"},
+        {"letter in markup", "<p><b>F</b>: 312-555-0143</p>"},
+        {"icon class", "<p><i class=\"fa fa-fax\"></i> 312-555-0143</p>"},
+        {"svg icon", "<p><svg><use href=\"#icon-fax\"/></svg> 312-555-0143</p>"},
+        {"fax link", "<p><a href=\"fax:+13125550143\">Send</a></p>"},
+        {"tel link titled", "<p><a href=\"tel:+13125550143\" title=\"Fax\">Send</a></p>"},
+        {"microdata", "<p><span itemprop=\"faxNumber\">312-555-0143</span></p>"},
+        {"json-ld", "<script type=\"application/ld+json\">{\"faxNumber\": \"+1 312 555 0143\"}</script>"},
+        {"table column", "<table><tr><th>Phone</th><th>Fax</th></tr><tr><td>312-555-0100</td>"
+                         "<td>312-555-0143</td></tr></table>"},
+        {"fax sign", "<p>\xF0\x9F\x93\xA0 312-555-0143</p>"},
+        {"fax sign reference", "<p>&#128224; 312-555-0143</p>"},
+        {"fax sign reference without semicolon", "<p>&#x1F4E0 312-555-0143</p>"},
+        {"colon reference", "<p>F&#58; 312-555-0143</p>"},
+        {"named colon", "<p>F&colon; 312-555-0143</p>"},
+        {"named period", "<p>F&period; 312-555-0143</p>"},
+        {"full-width colon", "<p>F\xEF\xBC\x9A 312-555-0143</p>"},
+        {"soft hyphen", "<p>F&shy;: 312-555-0143</p>"},
+        {"zero-width space", "<p>F\xE2\x80\x8B: 312-555-0143</p>"},
+        {"letter references", "<p>&#70;&#x41;x: 312-555-0143</p>"},
+        {"last letter reference", "<p>Fa&#120;: 312-555-0143</p>"},
+        {"reference before the letter", "<p>Tel &amp&#70;: 312-555-0143</p>"},
+        {"legacy reference before the letter", "<p>Tel &ampF: 312-555-0143</p>"},
+        {"drop capital", "<p><span class=\"initial\">F</span>ax: 312-555-0143</p>"},
+        {"word break in the word", "<p>Fa<wbr>x: 312-555-0143</p>"},
+        {"comment in the word", "<p>F<!-- a > b -->ax: 312-555-0143</p>"},
+        {"empty comment in the word", "<p>F<!-->ax: 312-555-0143</p>"},
+        {"hyphenation point", "<p>Fac&shy;simile 312-555-0143</p>"},
+        {"numeric hyphenation point", "<p>Fa&#173;x 312-555-0143</p>"},
+        {"utf-8 soft hyphen", "<p>Fac\xC2\xADsimile 312-555-0143</p>"},
+        {"windows-1252 soft hyphen", "<p>Fa\xADx 312-555-0143</p>"},
+        {"full-width colon reference", "<p>F&#xFF1A; 312-555-0143</p>"},
+        {"json escape",
+         "<script type=\"application/ld+json\">{\"\\u0066axNumber\": \"+1 312 555 0143\"}</script>"},
+    };
+    for (const LabelledPageRow& row : rows) {
+        EXPECT_TRUE(MayHoldFaxLabel(row.page)) << row.name;
+        EXPECT_EQ(NumbersOf(FindWebFaxNumbers(row.page, "", "example.com", false)),
+                  std::vector<std::string>{"1-312-555-0143"})
+            << row.name;
+    }
+}
+
+// Pages pieced together from label letters, markup, references and odd characters: whenever
+// the reader takes a labelled number or a fax value from one, the pre-scan must not pass it over.
+TEST(WebFaxPage, PreScanPassesNoPageTheReaderTakesANumberFrom) {
+    const std::vector<std::string> pieces = {"F",
+                                             "f",
+                                             "a",
+                                             "x",
+                                             "ax",
+                                             "Fa",
+                                             ":",
+                                             ".",
+                                             " ",
+                                             "c",
+                                             "simile",
+                                             "s",
+                                             "e",
+                                             "Tel",
+                                             "of",
+                                             "A",
+                                             "X",
+                                             " 312-555-0143",
+                                             "312-555-0143",
+                                             "<b>",
+                                             "</b>",
+                                             "<br>",
+                                             "<p>",
+                                             "<span>",
+                                             "</span>",
+                                             "<!-- -->",
+                                             "&shy;",
+                                             "&#58;",
+                                             "&#70;",
+                                             "&#x46;",
+                                             "&#x66;",
+                                             "&#97;",
+                                             "&#120;",
+                                             "&colon;",
+                                             "&amp",
+                                             "&eacute;",
+                                             "&#x1F4E0",
+                                             "\xF0\x9F\x93\xA0",
+                                             "\xC2\xAD",
+                                             "\xE2\x80\x8B",
+                                             "\xEF\xBC\x9A",
+                                             "\xAD",
+                                             "\xE9",
+                                             "\\u0066",
+                                             "<i class=\"",
+                                             "\">",
+                                             "<a href=\"",
+                                             "tel:",
+                                             "\" title=\"",
+                                             "</a>",
+                                             "<table><tr><th>",
+                                             "<td>",
+                                             "</tr><tr>",
+                                             "<svg><use href=\"#i-",
+                                             "\"/></svg>",
+                                             "Number",
+                                             "<script type=\"application/ld+json\">{\"",
+                                             "\": \"312-555-0143\"}</script>"};
+    std::mt19937 random(20);
+    int labelled = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string page;
+        for (int k = 1 + static_cast<int>(random() % 14); k > 0; --k) {
+            page += pieces[random() % pieces.size()];
+        }
+        const PageReading reading = ReadPage(DecodePage(page, ""));
+        if (!LabelledNumbers(reading.text).empty() || !reading.faxValues.empty()) {
+            ++labelled;
+            EXPECT_TRUE(MayHoldFaxLabel(page)) << page;
+        }
+    }
+    EXPECT_GT(labelled, 100);
+}
+
+TEST(WebFaxPage, WordsEndingInFAreNoLabel) {
+    for (const std::string page : {"<p>Proof of. Staff: 5, half. Tel: 312-555-0100</p>",
+                                   "<p>See the pdf: &amp; &#8217;items&#8217; for 312-555-0100</p>",
+                                   "<p>Staff</p><p>Proof of <i>delivery</i>.</p><p>Tel 312-555-0100</p>",
+                                   "<p>Proof&nbsp;of&nbsp;delivery&#58; 312-555-0100</p>",
+                                   "<script>var s = \"\\u00e9t\\u00e9\";</script><p>Call 312-555-0100</p>"}) {
+        EXPECT_FALSE(MayHoldFaxLabel(page)) << page;
+    }
 }
 
 } // namespace
