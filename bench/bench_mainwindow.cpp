@@ -38,16 +38,18 @@ std::string PageBody(int page) {
     std::string body = "<html><body>\r\n<h1>Page " + std::to_string(page) + "</h1>\r\n";
     const int firstChild = page < kRoots ? kRoots + page * 10 : kRoots * 11 + (page - kRoots) * 10;
     if (page < kRoots * 11) {
-        for (int child = firstChild; child < firstChild + 10; ++child)
+        for (int child = firstChild; child < firstChild + 10; ++child) {
             body += "<li><a href=\"http://" + AddressOf(child) + "\">more</a></li>\r\n";
+        }
     }
     if (page % 3 == 0) {
         char fax[64];
         std::snprintf(fax, sizeof fax, "<p>Fax: (212) 555-%04d</p>\r\n", page);
         body += fax;
     }
-    while (body.size() < 12 * 1024)
+    while (body.size() < 12 * 1024) {
         body += "<p>Family owned since 1962, we serve the whole county with care and honest prices.</p>\r\n";
+    }
     return body + "</body></html>\r\n";
 }
 
@@ -76,8 +78,9 @@ CrawlFigures Crawl(bool withWindow) {
     test::FixtureWeb web;
     web.SetGenerator([](const std::string&, const std::string& path) -> std::optional<std::string> {
         const int page = path.size() > 2 ? std::atoi(path.c_str() + 2) : -1;
-        if (page < 0 || page >= kPages)
+        if (page < 0 || page >= kPages) {
             return std::nullopt;
+        }
         return test::FixtureWeb::OkResponse(PageBody(page));
     });
     Quiet quiet;
@@ -130,8 +133,9 @@ CrawlFigures Crawl(bool withWindow) {
     figures.numbers = engine.Stats().sessionNumbersFound;
     figures.longestStallMs = probe.WorstStallMs();
     figures.finished = limit.isActive();
-    if (form)
+    if (form) {
         figures.redrawsPerSecond = form->RedrawCount() / seconds;
+    }
     engine.Shutdown();
     return figures;
 }

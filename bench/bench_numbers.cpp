@@ -59,8 +59,9 @@ void Insert(sqlite3* db, int count, int first) {
 class GeneratedStore {
 public:
     GeneratedStore() {
-        if (!Database(path_).EnsureExists())
+        if (!Database(path_).EnsureExists()) {
             std::abort();
+        }
         sqlite3* db = nullptr;
         sqlite3_open(path_.c_str(), &db);
         Insert(db, kNumbers, 0);
@@ -89,8 +90,9 @@ long ResidentKiB() {
     long pages = 0;
     long resident = 0;
     if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
             resident = 0;
+        }
         std::fclose(statm);
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
@@ -106,8 +108,9 @@ void BM_OpenWindow(benchmark::State& state) {
     for (auto _ : state) {
         const long before = ResidentKiB();
         auto window = OpenWindow(database, settings);
-        if (addedKiB < 0)
+        if (addedKiB < 0) {
             addedKiB = ResidentKiB() - before;
+        }
         benchmark::DoNotOptimize(window->table()->model()->rowCount());
         state.PauseTiming();
         window.reset();

@@ -29,8 +29,9 @@ std::string ResultPage(int firstResult) {
 
 std::string EarlierResults(int count) {
     std::string found;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         found += "earlier" + std::to_string(i) + ".com";
+    }
     return found;
 }
 

@@ -18,8 +18,9 @@ std::string HelpFile() {
 
 std::string LargeDocument() {
     std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Verdana;}}\\fs20 ";
-    while (rtf.size() < 1'000'000)
+    while (rtf.size() < 1'000'000) {
         rtf += "{\\b Heading}\\par Some {\\i body} text with caf\\'e9 and a\\tab tab \\emdash  more.\\par\n";
+    }
     return rtf + "}";
 }
 

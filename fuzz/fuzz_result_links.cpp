@@ -14,11 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string joined;
     for (const std::string& domain : domains) {
         const std::size_t dot = domain.find('.');
-        if (dot == std::string::npos || domain.find_first_of("/\"' <>", 0) != std::string::npos)
+        if (dot == std::string::npos || domain.find_first_of("/\"' <>", 0) != std::string::npos) {
             std::abort();
+        }
         joined += domain;
     }
-    if (joined != foundText)
+    if (joined != foundText) {
         std::abort();
+    }
     return 0;
 }

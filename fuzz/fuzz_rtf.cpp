@@ -11,11 +11,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = tarnwick::RtfPlainText(document);
     const std::string html = tarnwick::RtfToHtml(document);
     // The plain text can never be longer than the input plus one line break per paragraph.
-    if (text.size() > size + document.paragraphs.size())
+    if (text.size() > size + document.paragraphs.size()) {
         __builtin_trap();
+    }
     for (const char c : html) {
-        if (static_cast<unsigned char>(c) >= 0x80)
+        if (static_cast<unsigned char>(c) >= 0x80) {
             __builtin_trap();
+        }
     }
     return 0;
 }

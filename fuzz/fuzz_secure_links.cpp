@@ -10,18 +10,21 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tarnwick;
-    if (size == 0)
+    if (size == 0) {
         return 0;
+    }
     const auto engine = static_cast<SearchEngine>(data[0] % 4);
     const std::string link(reinterpret_cast<const char*>(data) + 1, size - 1);
     const std::string domain = ResultDomain(engine, link);
     if (!domain.empty()) {
         if (IsEngineOwned(engine, domain) || RegistrableDomain(domain) != domain ||
-            domain.find_first_of("/?#@ ") != std::string::npos)
+            domain.find_first_of("/?#@ ") != std::string::npos) {
             std::abort();
+        }
         for (const char c : domain) {
-            if (c >= 'A' && c <= 'Z')
+            if (c >= 'A' && c <= 'Z') {
                 std::abort();
+            }
         }
     }
     (void)DecodeBase64Url(link);

@@ -64,8 +64,9 @@ int main(int argc, char** argv) {
     windows.Start([&form, &engine, &chosen] {
         form.Load();
         form.show();
-        if (!chosen.problem.empty())
+        if (!chosen.problem.empty()) {
             engine.SetStatusText(StatusPanel::Download, chosen.problem);
+        }
     });
     return QApplication::exec();
 }

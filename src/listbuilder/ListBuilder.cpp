@@ -51,8 +51,9 @@ ListBuilder::ListBuilder(HarvestEngine& engine, Browser& browser, QObject* paren
     connect(&nextPageWatch_, &QTimer::timeout, this, &ListBuilder::NextPageNeverCame);
     // Stop in the main window ends a wait for the user as it ends a harvest.
     connect(&harvest_, &HarvestEngine::harvestEnded, this, [this] {
-        if (waitingForUser_ && Current())
+        if (waitingForUser_ && Current()) {
             StopWaiting();
+        }
     });
 }
 
@@ -103,8 +104,9 @@ bool ListBuilder::Current() const {
 
 void ListBuilder::WebBrowser1_DocumentComplete() {
     // Events from frames, or repeated for one page, are skipped while that page is handled.
-    if (listFinished_ || extracting_ || pausing_ || !Current() || browser_.LocationURL().size() <= 8)
+    if (listFinished_ || extracting_ || pausing_ || !Current() || browser_.LocationURL().size() <= 8) {
         return;
+    }
     if (secureWeb_) {
         ReadSecurePage();
         return;
@@ -118,8 +120,9 @@ void ListBuilder::WebBrowser1_DocumentComplete() {
     QPointer<ListBuilder> self(this);
     browser_.ReadBodyHtml([self](std::optional<std::string> bodyHtml) {
         // A window already unloaded, or a later build under way, is not ours to feed.
-        if (!self || !self->Current())
+        if (!self || !self->Current()) {
             return;
+        }
         // A body that cannot be read ignores the page; a further event may read it again.
         if (!bodyHtml || self->listFinished_) {
             self->extracting_ = false;
@@ -134,8 +137,9 @@ void ListBuilder::ExtractResultLinks(const std::string& pageHtml) {
     for (const std::string& website : ExtractResultDomains(pageHtml, foundText_)) {
         ++foundOnPage_;
         // Counted only once queued, so the counter never runs ahead of the queue.
-        if (harvest_.Store().AddWebsite(website))
+        if (harvest_.Store().AddWebsite(website)) {
             harvest_.CountEvent(Counted::WebsiteFound);
+        }
         ++foundTotal_;
     }
     SetText1(QStringLiteral("Extracted ") + Number(foundTotal_) + QStringLiteral(" unique results."));
@@ -175,19 +179,22 @@ void ListBuilder::FinishBuild() {
     // Starting the harvest lets pending events run, which may already have unloaded this window.
     QPointer<ListBuilder> self(this);
     harvest_.cmdDoSearch_Click();
-    if (self)
+    if (self) {
         emit unloadRequested();
+    }
 }
 
 void ListBuilder::ReadSecurePage() {
     extracting_ = true;
     QPointer<ListBuilder> self(this);
     browser_.ReadRenderedPage([self](std::optional<RenderedPage> page) {
-        if (!self || !self->Current())
+        if (!self || !self->Current()) {
             return;
+        }
         self->extracting_ = false;
-        if (!page || self->listFinished_)
+        if (!page || self->listFinished_) {
             return;
+        }
         self->HandleSecurePage(*page);
     });
 }
@@ -208,8 +215,9 @@ void ListBuilder::HandleSecurePage(const RenderedPage& page) {
         }
         return;
     }
-    if (waitingForUser_)
+    if (waitingForUser_) {
         EndWaitForUser();
+    }
     ExtractSecureLinks(page.links);
     ++pagesRead_;
     nextControl_ = FindNextControl(page.elements);
@@ -220,11 +228,13 @@ void ListBuilder::ExtractSecureLinks(const std::vector<std::string>& links) {
     foundOnPage_ = 0;
     for (const std::string& link : links) {
         std::string domain = ResultDomain(secureEngine_, link);
-        if (domain.empty() || !foundDomains_.insert(domain).second)
+        if (domain.empty() || !foundDomains_.insert(domain).second) {
             continue;
+        }
         ++foundOnPage_;
-        if (harvest_.Store().AddWebsite(domain))
+        if (harvest_.Store().AddWebsite(domain)) {
             harvest_.CountEvent(Counted::WebsiteFound);
+        }
         ++foundTotal_;
     }
     SetText1(QStringLiteral("Extracted ") + Number(foundTotal_) + QStringLiteral(" unique results."));
@@ -254,12 +264,14 @@ void ListBuilder::CountDownPause(int remainingMs) {
     QPointer<ListBuilder> self(this);
     const std::uint64_t build = build_;
     pacing_.after(tick, [self, build, left = remainingMs - tick] {
-        if (!self || self->build_ != build || !self->Current() || self->listFinished_)
+        if (!self || self->build_ != build || !self->Current() || self->listFinished_) {
             return;
-        if (left > 0)
+        }
+        if (left > 0) {
             self->CountDownPause(left);
-        else
+        } else {
             self->FollowNextControl();
+        }
     });
 }
 
@@ -274,16 +286,18 @@ void ListBuilder::FollowNextControl() {
 // A control whose script does nothing, or a page that never finishes loading, must not hold the
 // build for ever: it ends as on a page that brought nothing new.
 void ListBuilder::NextPageNeverCame() {
-    if (!Current() || listFinished_ || extracting_ || waitingForUser_)
+    if (!Current() || listFinished_ || extracting_ || waitingForUser_) {
         return;
+    }
     foundOnPage_ = 0;
     QueryNextSecurePage();
 }
 
 void ListBuilder::WaitForUser() {
     nextPageWatch_.stop(); // the user takes as long as they need
-    if (waitingForUser_)
+    if (waitingForUser_) {
         return;
+    }
     waitingForUser_ = true;
     emit userNeeded();
     SetText1(QString::fromLatin1(kWaitingText));

@@ -13,11 +13,13 @@ bool HasToken(std::string_view list, std::string_view token) {
     std::size_t at = 0;
     while (at < list.size()) {
         const std::size_t start = list.find_first_not_of(" \t\r\n\f", at);
-        if (start == std::string_view::npos)
+        if (start == std::string_view::npos) {
             return false;
+        }
         const std::size_t end = std::min(list.find_first_of(" \t\r\n\f", start), list.size());
-        if (list.substr(start, end - start) == token)
+        if (list.substr(start, end - start) == token) {
             return true;
+        }
         at = end;
     }
     return false;
@@ -25,8 +27,9 @@ bool HasToken(std::string_view list, std::string_view token) {
 
 std::string_view Trimmed(std::string_view text) {
     const std::size_t start = text.find_first_not_of(" \t\r\n\f");
-    if (start == std::string_view::npos)
+    if (start == std::string_view::npos) {
         return {};
+    }
     return text.substr(start, text.find_last_not_of(" \t\r\n\f") - start + 1);
 }
 
@@ -59,8 +62,9 @@ const std::array<Rule, 5>& NextRules() {
 std::optional<std::size_t> FindNextControl(const std::vector<PageElement>& elements) {
     for (const Rule& rule : NextRules()) {
         for (std::size_t i = 0; i < elements.size(); ++i) {
-            if (rule(elements[i]))
+            if (rule(elements[i])) {
                 return i;
+            }
         }
     }
     return std::nullopt;
@@ -68,8 +72,9 @@ std::optional<std::size_t> FindNextControl(const std::vector<PageElement>& eleme
 
 bool HoldsChallenge(const std::vector<PageElement>& elements) {
     for (const PageElement& e : elements) {
-        if (e.id == "captcha-form" || e.id == "challenge-form" || HasToken(e.className, "anomaly-modal"))
+        if (e.id == "captcha-form" || e.id == "challenge-form" || HasToken(e.className, "anomaly-modal")) {
             return true;
+        }
     }
     return false;
 }

@@ -62,12 +62,14 @@ std::string BreakBeforeLinks(const std::string& pageHtml) {
 }
 
 bool IsCandidate(std::string_view line) {
-    if (line.empty() || !line.starts_with(kScheme))
+    if (line.empty() || !line.starts_with(kScheme)) {
         return false;
+    }
     const std::string lowered = LowerAsciiCopy(line);
     for (std::string_view fragment : kEngineFragments) {
-        if (lowered.find(fragment) != std::string::npos)
+        if (lowered.find(fragment) != std::string::npos) {
             return false;
+        }
     }
     return lowered.find(".org") != std::string::npos || lowered.find(".net") != std::string::npos ||
            lowered.find(".com") != std::string::npos;
@@ -78,18 +80,23 @@ std::string ReduceToDomain(std::string_view line) {
     std::string text(line);
     text.erase(text.find(kScheme), kScheme.size());
     std::erase_if(text, [](char c) { return c == '"' || c == ' ' || c == '\''; });
-    if (const std::size_t gt = text.find('>'); gt != std::string::npos)
+    if (const std::size_t gt = text.find('>'); gt != std::string::npos) {
         text.resize(gt);
-    if (const std::size_t slash = text.find('/'); slash != std::string::npos)
+    }
+    if (const std::size_t slash = text.find('/'); slash != std::string::npos) {
         text.resize(slash);
-    if (const std::size_t dot = text.find('.'); dot != std::string::npos)
+    }
+    if (const std::size_t dot = text.find('.'); dot != std::string::npos) {
         text.erase(0, dot + 1);
+    }
     const std::size_t dot = text.find('.');
-    if (dot == std::string::npos)
+    if (dot == std::string::npos) {
         return {};
+    }
     const std::string_view extension = std::string_view(text).substr(dot + 1);
-    if (std::find(kExtensions.begin(), kExtensions.end(), extension) == kExtensions.end())
+    if (std::find(kExtensions.begin(), kExtensions.end(), extension) == kExtensions.end()) {
         return {};
+    }
     return text;
 }
 
@@ -111,15 +118,19 @@ std::vector<std::string> ExtractResultDomains(const std::string& pageHtml, std::
     std::string foundLower = LowerAsciiCopy(foundText);
     const std::string text = BreakBeforeLinks(pageHtml);
     for (std::string_view line : SplitReaderLines(text)) {
-        if (!IsCandidate(line))
+        if (!IsCandidate(line)) {
             continue;
+        }
         std::string domain = ReduceToDomain(line);
-        if (domain.empty())
+        if (domain.empty()) {
             continue;
+        }
         const std::string domainLower = LowerAsciiCopy(domain);
         if (domain.find('<') != std::string::npos || foundLower.find(domainLower) != std::string::npos ||
-            domain == "ttp:.com" || domain == " ttp:.com" || domainLower.find("mailto:") != std::string::npos)
+            domain == "ttp:.com" || domain == " ttp:.com" ||
+            domainLower.find("mailto:") != std::string::npos) {
             continue;
+        }
         foundText += domain;
         foundLower += domainLower;
         accepted.push_back(std::move(domain));

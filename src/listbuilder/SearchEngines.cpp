@@ -65,23 +65,26 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 }
 
 int HexValue(char c) {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
+    }
     c = LowerAscii(c);
-    if (c >= 'a' && c <= 'f')
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
+    }
     return -1;
 }
 
 // The part of a link between its scheme's "//" and the first "/", "?" or "#".
 std::string_view Authority(std::string_view link) {
     std::size_t start = 0;
-    if (StartsWithIgnoringCase(link, "http://"))
+    if (StartsWithIgnoringCase(link, "http://")) {
         start = 7;
-    else if (StartsWithIgnoringCase(link, "https://"))
+    } else if (StartsWithIgnoringCase(link, "https://")) {
         start = 8;
-    else
+    } else {
         return {};
+    }
     const std::size_t end = link.find_first_of("/?#\\", start);
     return link.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
@@ -89,28 +92,33 @@ std::string_view Authority(std::string_view link) {
 // The path and query of an http(s) link (from the first "/" after the host), without a fragment.
 std::string_view PathAndQuery(std::string_view link) {
     const std::string_view authority = Authority(link);
-    if (authority.empty())
+    if (authority.empty()) {
         return {};
+    }
     std::string_view rest =
         link.substr(static_cast<std::size_t>(authority.data() - link.data()) + authority.size());
-    if (const std::size_t hash = rest.find('#'); hash != std::string_view::npos)
+    if (const std::size_t hash = rest.find('#'); hash != std::string_view::npos) {
         rest = rest.substr(0, hash);
+    }
     return rest;
 }
 
 // The raw value of a query parameter, or nothing.
 std::optional<std::string_view> QueryValue(std::string_view pathAndQuery, std::string_view name) {
     const std::size_t question = pathAndQuery.find('?');
-    if (question == std::string_view::npos)
+    if (question == std::string_view::npos) {
         return std::nullopt;
+    }
     std::string_view query = pathAndQuery.substr(question + 1);
     while (!query.empty()) {
         const std::size_t amp = query.find('&');
         const std::string_view pair = query.substr(0, amp);
-        if (pair.size() > name.size() && pair.substr(0, name.size()) == name && pair[name.size()] == '=')
+        if (pair.size() > name.size() && pair.substr(0, name.size()) == name && pair[name.size()] == '=') {
             return pair.substr(name.size() + 1);
-        if (amp == std::string_view::npos)
+        }
+        if (amp == std::string_view::npos) {
             break;
+        }
         query = query.substr(amp + 1);
     }
     return std::nullopt;
@@ -129,13 +137,15 @@ bool IsGoogleDomain(const std::string& domain) {
 }
 
 std::optional<std::string> UnwrapGoogle(std::string_view path) {
-    if (!path.starts_with("/url?"))
+    if (!path.starts_with("/url?")) {
         return std::nullopt;
+    }
     for (const std::string_view name : {"q", "url"}) {
         if (const auto value = QueryValue(path, name)) {
             std::string target = PercentDecode(*value);
-            if (IsHttpLink(target))
+            if (IsHttpLink(target)) {
                 return target;
+            }
         }
     }
     return std::nullopt;
@@ -143,28 +153,33 @@ std::optional<std::string> UnwrapGoogle(std::string_view path) {
 
 std::optional<std::string> UnwrapYahoo(std::string_view path) {
     const std::size_t ru = path.find("/RU=");
-    if (ru == std::string_view::npos)
+    if (ru == std::string_view::npos) {
         return std::nullopt;
+    }
     const std::string_view rest = path.substr(ru + 4);
     const std::size_t end = std::min(rest.find("/RK="), rest.find("/RS="));
     return PercentDecode(rest.substr(0, end));
 }
 
 std::optional<std::string> UnwrapBing(std::string_view path) {
-    if (!path.starts_with("/ck/a?"))
+    if (!path.starts_with("/ck/a?")) {
         return std::nullopt;
+    }
     const auto value = QueryValue(path, "u");
-    if (!value || !value->starts_with("a1"))
+    if (!value || !value->starts_with("a1")) {
         return std::nullopt;
+    }
     return DecodeBase64Url(value->substr(2));
 }
 
 std::optional<std::string> UnwrapDuckDuckGo(std::string_view path) {
-    if (!path.starts_with("/l/"))
+    if (!path.starts_with("/l/")) {
         return std::nullopt;
+    }
     const auto value = QueryValue(path, "uddg");
-    if (!value)
+    if (!value) {
         return std::nullopt;
+    }
     return PercentDecode(*value);
 }
 
@@ -173,15 +188,17 @@ std::optional<std::string> UnwrapDuckDuckGo(std::string_view path) {
 std::vector<std::string> EngineListTexts(bool secureWeb) {
     std::vector<std::string> texts;
     const std::size_t count = secureWeb ? kEngines.size() : kClassicEngines;
-    for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t i = 0; i < count; ++i) {
         texts.emplace_back(kEngines[i].listText);
+    }
     return texts;
 }
 
 SearchEngine SecureEngineFor(const std::string& engineListText) {
     for (const EngineFacts& facts : kEngines) {
-        if (facts.listText == engineListText)
+        if (facts.listText == engineListText) {
             return facts.engine;
+        }
     }
     return SearchEngine::Google;
 }
@@ -231,27 +248,31 @@ std::string PercentDecode(std::string_view text) {
 }
 
 std::optional<std::string> DecodeBase64Url(std::string_view text) {
-    while (!text.empty() && text.back() == '=')
+    while (!text.empty() && text.back() == '=') {
         text.remove_suffix(1);
-    if (text.size() % 4 == 1)
+    }
+    if (text.size() % 4 == 1) {
         return std::nullopt;
+    }
     std::string out;
     std::uint32_t bits = 0;
     int held = 0;
     for (const char c : text) {
         int value = -1;
-        if (c >= 'A' && c <= 'Z')
+        if (c >= 'A' && c <= 'Z') {
             value = c - 'A';
-        else if (c >= 'a' && c <= 'z')
+        } else if (c >= 'a' && c <= 'z') {
             value = c - 'a' + 26;
-        else if (c >= '0' && c <= '9')
+        } else if (c >= '0' && c <= '9') {
             value = c - '0' + 52;
-        else if (c == '-' || c == '+')
+        } else if (c == '-' || c == '+') {
             value = 62;
-        else if (c == '_' || c == '/')
+        } else if (c == '_' || c == '/') {
             value = 63;
-        if (value < 0)
+        }
+        if (value < 0) {
             return std::nullopt;
+        }
         bits = (bits << 6) | static_cast<std::uint32_t>(value);
         held += 6;
         if (held >= 8) {
@@ -264,8 +285,9 @@ std::optional<std::string> DecodeBase64Url(std::string_view text) {
 
 std::string LinkHost(std::string_view link) {
     std::string_view authority = Authority(link);
-    if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos)
+    if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) {
         authority = authority.substr(at + 1);
+    }
     if (authority.starts_with('[')) {
         const std::size_t close = authority.find(']');
         return close == std::string_view::npos ? std::string()
@@ -278,35 +300,40 @@ std::string UnwrapResultLink(const std::string& link) {
     const std::string domain = DomainOf(link);
     const std::string_view path = PathAndQuery(link);
     std::optional<std::string> target;
-    if (IsGoogleDomain(domain))
+    if (IsGoogleDomain(domain)) {
         target = UnwrapGoogle(path);
-    else if (domain == "yahoo.com")
+    } else if (domain == "yahoo.com") {
         target = UnwrapYahoo(path);
-    else if (domain == "bing.com")
+    } else if (domain == "bing.com") {
         target = UnwrapBing(path);
-    else if (domain == "duckduckgo.com")
+    } else if (domain == "duckduckgo.com") {
         target = UnwrapDuckDuckGo(path);
+    }
     return target ? *target : link;
 }
 
 bool IsEngineOwned(SearchEngine engine, const std::string& registrableDomain) {
     const std::string domain = LowerAsciiCopy(registrableDomain);
     for (const std::string_view owned : Facts(engine).owned) {
-        if (owned.empty())
+        if (owned.empty()) {
             continue;
-        if (owned == "google.*" ? IsGoogleDomain(domain) : domain == owned)
+        }
+        if (owned == "google.*" ? IsGoogleDomain(domain) : domain == owned) {
             return true;
+        }
     }
     return false;
 }
 
 std::string ResultDomain(SearchEngine engine, const std::string& link) {
     const std::string target = UnwrapResultLink(link);
-    if (!IsHttpLink(target))
+    if (!IsHttpLink(target)) {
         return {};
+    }
     std::string domain = DomainOf(target);
-    if (domain.empty() || IsEngineOwned(engine, domain))
+    if (domain.empty() || IsEngineOwned(engine, domain)) {
         return {};
+    }
     return domain;
 }
 
@@ -317,13 +344,15 @@ int PauseMilliseconds(const std::string& searchPause, double uniform) {
     try {
         std::size_t used = 0;
         seconds = std::stod(searchPause, &used);
-        if (used != searchPause.size() || !std::isfinite(seconds))
+        if (used != searchPause.size() || !std::isfinite(seconds)) {
             seconds = kDefaultSeconds;
+        }
     } catch (const std::exception&) {
         seconds = kDefaultSeconds;
     }
-    if (seconds <= 0)
+    if (seconds <= 0) {
         return 0;
+    }
     seconds = std::min(seconds, kLongestSeconds);
     const double factor = 0.5 + std::clamp(uniform, 0.0, 1.0);
     return static_cast<int>(std::lround(seconds * factor * 1000));
@@ -334,10 +363,12 @@ int PauseSecondsShown(int milliseconds) {
 }
 
 bool NeedsUser(SearchEngine engine, const PageSigns& page) {
-    if (page.httpStatus == 429 || page.holdsChallenge)
+    if (page.httpStatus == 429 || page.holdsChallenge) {
         return true;
-    if (LinkHost(page.location) != SearchHost(engine))
+    }
+    if (LinkHost(page.location) != SearchHost(engine)) {
         return true;
+    }
     return PathAndQuery(page.location).starts_with("/sorry/");
 }
 

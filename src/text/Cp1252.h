@@ -20,11 +20,13 @@ constexpr char16_t Cp1252ToUnicode(unsigned char byte) {
 
 // The byte that stands for a code point, or '?' where the code page has none.
 constexpr char UnicodeToCp1252(char32_t codePoint) {
-    if (codePoint < 128 || (codePoint >= 160 && codePoint < 256))
+    if (codePoint < 128 || (codePoint >= 160 && codePoint < 256)) {
         return static_cast<char>(codePoint);
+    }
     for (std::size_t i = 0; i < kCp1252HighBlock.size(); ++i) {
-        if (kCp1252HighBlock[i] == codePoint)
+        if (kCp1252HighBlock[i] == codePoint) {
             return static_cast<char>(128 + i);
+        }
     }
     return '?';
 }

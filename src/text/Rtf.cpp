@@ -13,8 +13,9 @@ namespace {
 
 // The Windows-1252 byte for a code point, or '?' when the code page has none.
 char ByteOf(long codePoint) {
-    if (codePoint < 0)
+    if (codePoint < 0) {
         codePoint += 65536; // RTF writes code points above 32767 as negative numbers
+    }
     return codePoint < 0 || codePoint > 0xFFFF ? '?' : UnicodeToCp1252(static_cast<char32_t>(codePoint));
 }
 
@@ -26,12 +27,15 @@ bool IsDigit(char c) {
 }
 
 int HexValue(char c) {
-    if (IsDigit(c))
+    if (IsDigit(c)) {
         return c - '0';
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
+    }
     return -1;
 }
 
@@ -117,15 +121,17 @@ private:
             --overflowDepth_;
             return;
         }
-        if (stack_.empty())
+        if (stack_.empty()) {
             return; // a stray closing brace
+        }
         state_ = stack_.back();
         stack_.pop_back();
     }
 
     void ControlSequence() {
-        if (pos_ >= in_.size())
+        if (pos_ >= in_.size()) {
             return;
+        }
         const char c = in_[pos_];
         if (IsLetter(c)) {
             ControlWord();
@@ -160,20 +166,23 @@ private:
     }
 
     void HexEscape() {
-        if (pos_ + 2 > in_.size())
+        if (pos_ + 2 > in_.size()) {
             return void(pos_ = in_.size());
+        }
         const int high = HexValue(in_[pos_]);
         const int low = HexValue(in_[pos_ + 1]);
-        if (high < 0 || low < 0)
+        if (high < 0 || low < 0) {
             return; // the malformed digits are read as text
+        }
         pos_ += 2;
         Text(static_cast<char>(high * 16 + low));
     }
 
     void ControlWord() {
         const std::size_t start = pos_;
-        while (pos_ < in_.size() && IsLetter(in_[pos_]))
+        while (pos_ < in_.size() && IsLetter(in_[pos_])) {
             ++pos_;
+        }
         const std::string_view word = in_.substr(start, std::min(pos_ - start, kMaxWordLength));
         bool negative = false;
         if (pos_ + 1 < in_.size() && in_[pos_] == '-' && IsDigit(in_[pos_ + 1])) {
@@ -187,10 +196,12 @@ private:
             param = std::min(param * 10 + (in_[pos_] - '0'), 1'000'000'000L);
             ++pos_;
         }
-        if (negative)
+        if (negative) {
             param = -param;
-        if (pos_ < in_.size() && in_[pos_] == ' ')
+        }
+        if (pos_ < in_.size() && in_[pos_] == ' ') {
             ++pos_;
+        }
         Word(word, hasParam, param);
     }
 
@@ -260,14 +271,16 @@ private:
             --fallbackLeft_;
             return;
         }
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {
             return;
+        }
         Append(c);
     }
 
     void Append(char c) {
-        if (state_.skip)
+        if (state_.skip) {
             return;
+        }
         auto& runs = document_.paragraphs.back().runs;
         if (runs.empty() || !SameFormat(runs.back())) {
             runs.push_back({{}, state_.bold, state_.italic, state_.underline, state_.halfPoints});
@@ -281,8 +294,9 @@ private:
     }
 
     void ParagraphMark() {
-        if (state_.skip)
+        if (state_.skip) {
             return;
+        }
         FinishParagraph(document_.paragraphs.back());
         document_.paragraphs.emplace_back();
     }
@@ -322,10 +336,11 @@ void AppendEscaped(std::string& html, const std::string& text) {
             html += "<br />";
             break;
         default:
-            if (byte < 0x80)
+            if (byte < 0x80) {
                 html.push_back(c);
-            else
+            } else {
                 html += "&#" + std::to_string(Cp1252ToUnicode(byte)) + ";";
+            }
             break;
         }
     }
@@ -350,8 +365,9 @@ std::string ParagraphStyle(const RtfParagraph& paragraph) {
         style += " text-align:justify;";
         break;
     }
-    if (paragraph.leftIndentTwips > 0)
+    if (paragraph.leftIndentTwips > 0) {
         style += " margin-left:" + std::to_string(paragraph.leftIndentTwips / 15) + "px;"; // 96 dpi
+    }
     return style;
 }
 
@@ -364,10 +380,12 @@ RtfDocument ReadRtf(std::string_view rtf) {
 std::string RtfPlainText(const RtfDocument& document) {
     std::string text;
     for (std::size_t i = 0; i < document.paragraphs.size(); ++i) {
-        if (i > 0)
+        if (i > 0) {
             text.push_back('\n');
-        for (const RtfRun& run : document.paragraphs[i].runs)
+        }
+        for (const RtfRun& run : document.paragraphs[i].runs) {
             text += run.text;
+        }
     }
     return text;
 }
@@ -377,8 +395,9 @@ std::string RtfToHtml(const RtfDocument& document) {
     const auto& paragraphs = document.paragraphs;
     for (std::size_t i = 0; i < paragraphs.size(); ++i) {
         const RtfParagraph& paragraph = paragraphs[i];
-        if (i + 1 == paragraphs.size() && i > 0 && paragraph.runs.empty())
+        if (i + 1 == paragraphs.size() && i > 0 && paragraph.runs.empty()) {
             break; // nothing follows the last paragraph mark
+        }
         if (paragraph.runs.empty()) {
             // A blank line: the break gives it a line's height, and the Qt-specific property stops
             // Qt's rich-text view from dropping it; other renderers ignore the property.
@@ -388,12 +407,15 @@ std::string RtfToHtml(const RtfDocument& document) {
         html += "<p style=\"" + ParagraphStyle(paragraph) + "\">";
         for (const RtfRun& run : paragraph.runs) {
             html += "<span style=\"font-size:" + PointSize(run.halfPoints) + ";";
-            if (run.bold)
+            if (run.bold) {
                 html += " font-weight:bold;";
-            if (run.italic)
+            }
+            if (run.italic) {
                 html += " font-style:italic;";
-            if (run.underline)
+            }
+            if (run.underline) {
                 html += " text-decoration:underline;";
+            }
             html += "\">";
             AppendEscaped(html, run.text);
             html += "</span>";

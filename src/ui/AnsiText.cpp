@@ -9,8 +9,9 @@ namespace tarnwick {
 std::string ToAnsi(const QString& text) {
     std::string out;
     out.reserve(std::size_t(text.size()));
-    for (const QChar c : text)
+    for (const QChar c : text) {
         out.push_back(UnicodeToCp1252(c.unicode()));
+    }
     return out;
 }
 

@@ -33,8 +33,9 @@ void PaintWeb(QPainter& painter, const QRectF& area, qreal nodeRadius) {
                        area.top() + kNodes[i].second * area.height());
     };
     painter.setPen(QPen(QColor(kTeal.red(), kTeal.green(), kTeal.blue(), 150), nodeRadius / 2.5));
-    for (const auto& [from, to] : kLinks)
+    for (const auto& [from, to] : kLinks) {
         painter.drawLine(at(static_cast<std::size_t>(from)), at(static_cast<std::size_t>(to)));
+    }
     painter.setPen(Qt::NoPen);
     for (std::size_t i = 0; i < kNodes.size(); ++i) {
         painter.setBrush(i == 2 ? kAmber : kTeal.lighter(130));
@@ -158,8 +159,9 @@ PictureBox::PictureBox(Picture picture, QWidget* parent)
 
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (picture_)
+    if (picture_) {
         picture_(painter, rect());
+    }
 }
 
 } // namespace tarnwick

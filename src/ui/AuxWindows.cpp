@@ -12,8 +12,9 @@ namespace {
 
 // The splash window fills the branding at its load; windows opened before that read it directly.
 Branding CurrentBranding(const frmSplash* splash) {
-    if (splash != nullptr && !splash->branding().programName.isEmpty())
+    if (splash != nullptr && !splash->branding().programName.isEmpty()) {
         return splash->branding();
+    }
     return LoadBranding();
 }
 
@@ -62,18 +63,21 @@ void AuxWindows::ShowWebsite() {
     if (!website_) {
         website_ = new frmWebsite(CurrentBranding(splash_));
         website_->setAttribute(Qt::WA_DeleteOnClose);
-        if (!websiteHome.isEmpty())
+        if (!websiteHome.isEmpty()) {
             website_->homeAddress = websiteHome;
+        }
         website_->Load();
     }
     ShowInFront(*website_);
 }
 
 void AuxWindows::MainWindowUnloading() {
-    if (help_)
+    if (help_) {
         help_->close();
-    if (splash_)
+    }
+    if (splash_) {
         splash_->close();
+    }
     if (website_ && website_->isVisible()) {
         exitWhenBrowserCloses = true;
         return;

@@ -42,8 +42,9 @@ constexpr std::int64_t kMaxCounter = std::numeric_limits<std::int32_t>::max();
 
 QStringList EngineItems(bool secureWeb) {
     QStringList items;
-    for (const std::string& text : EngineListTexts(secureWeb))
+    for (const std::string& text : EngineListTexts(secureWeb)) {
         items.append(QString::fromStdString(text));
+    }
     return items;
 }
 
@@ -224,8 +225,9 @@ void Form1::BuildControls() {
         panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     }
     // Only panel 1 exists until the load adds the other three.
-    for (std::size_t i = 1; i < panels_.size(); ++i)
+    for (std::size_t i = 1; i < panels_.size(); ++i) {
         panels_[i]->hide();
+    }
     StatusBar1_->setFixedHeight(fontMetrics().height() + 10);
     // Opaque, so nothing behind it shows through between and inside the panels.
     StatusBar1_->setAutoFillBackground(true);
@@ -318,24 +320,29 @@ void Form1::BindEngine() {
     connect(&engine_, &HarvestEngine::harvestEnded, this, &Form1::Redraw);
 
     for (const Button button : {Button::Command1, Button::cmdNextSearch, Button::cmdStop, Button::cmdResume,
-                                Button::cmdViewDatabase, Button::Command2, Button::Command3})
+                                Button::cmdViewDatabase, Button::Command2, Button::Command3}) {
         ShowButton(button, engine_.IsEnabled(button));
-    for (const ListId list : {ListId::List1, ListId::List2, ListId::List3})
+    }
+    for (const ListId list : {ListId::List1, ListId::List2, ListId::List3}) {
         ShowList(list);
-    for (int panel = 1; panel <= int(panels_.size()); ++panel)
+    }
+    for (int panel = 1; panel <= int(panels_.size()); ++panel) {
         ShowPanel(panel);
+    }
     pb1_->setValue(engine_.ProgressValue());
 }
 
 void Form1::MarkChanged() {
-    if (frame_.isActive())
+    if (frame_.isActive()) {
         return;
+    }
     // Without a harvest, changes come at the pace of the user's actions and show at once.
     const qint64 since = sinceRedraw_.isValid() ? sinceRedraw_.elapsed() : kFrameMs;
-    if (!engine_.harvesting() || since >= kFrameMs)
+    if (!engine_.harvesting() || since >= kFrameMs) {
         Redraw();
-    else
+    } else {
         frame_.start(int(kFrameMs - since));
+    }
 }
 
 void Form1::Redraw() {
@@ -343,20 +350,25 @@ void Form1::Redraw() {
     const bool any = progressDirty_ || statsDirty_ ||
                      std::find(listDirty_.begin(), listDirty_.end(), true) != listDirty_.end() ||
                      std::find(panelDirty_.begin(), panelDirty_.end(), true) != panelDirty_.end();
-    if (!any)
+    if (!any) {
         return;
+    }
     for (std::size_t i = 0; i < listDirty_.size(); ++i) {
-        if (std::exchange(listDirty_[i], false))
+        if (std::exchange(listDirty_[i], false)) {
             ShowList(static_cast<ListId>(i));
+        }
     }
     for (std::size_t i = 0; i < panelDirty_.size(); ++i) {
-        if (std::exchange(panelDirty_[i], false))
+        if (std::exchange(panelDirty_[i], false)) {
             ShowPanel(int(i) + 1);
+        }
     }
-    if (std::exchange(progressDirty_, false))
+    if (std::exchange(progressDirty_, false)) {
         pb1_->setValue(engine_.ProgressValue());
-    if (std::exchange(statsDirty_, false))
+    }
+    if (std::exchange(statsDirty_, false)) {
         StatsD();
+    }
     ++redraws_;
     sinceRedraw_.start();
 }
@@ -369,8 +381,9 @@ void Form1::Act(const std::function<void()>& action) {
 void Form1::ShowPanel(int panel) {
     QLabel* const label = panels_[std::size_t(panel - 1)];
     const QString text = FromAnsi(engine_.StatusText(panel));
-    if (label->text() == text)
+    if (label->text() == text) {
         return;
+    }
     label->setText(text);
     // The panels keep their widths, so a long text is cut; the whole of it is one hover away.
     label->setToolTip(text);
@@ -396,20 +409,25 @@ void Form1::ShowList(ListId list) {
     const int common = std::min(widget->count(), int(items.size()));
     for (int i = 0; i < common; ++i) {
         const QString wanted = FromAnsi(items[std::size_t(i)]);
-        if (widget->item(i)->text() != wanted)
+        if (widget->item(i)->text() != wanted) {
             widget->item(i)->setText(wanted);
+        }
     }
-    while (widget->count() > int(items.size()))
+    while (widget->count() > int(items.size())) {
         delete widget->takeItem(widget->count() - 1);
-    for (std::size_t i = std::size_t(common); i < items.size(); ++i)
+    }
+    for (std::size_t i = std::size_t(common); i < items.size(); ++i) {
         widget->addItem(FromAnsi(items[i]));
+    }
     widget->clearSelection();
-    if (row >= 0 && row < widget->count() && widget->item(row)->text() == text)
+    if (row >= 0 && row < widget->count() && widget->item(row)->text() == text) {
         widget->item(row)->setSelected(true);
+    }
     widget->setUpdatesEnabled(true);
 
-    if (list == ListId::List1)
+    if (list == ListId::List1) {
         txtSearch_->setText(FromAnsi(engine_.txtSearch()));
+    }
 }
 
 void Form1::StatsD() {
@@ -419,10 +437,12 @@ void Form1::StatsD() {
                                                 stats.histNumbersFound};
     for (std::size_t i = 0; i < values.size(); ++i) {
         const QString text = QString::number(values[i]);
-        if (lblStats_[i]->text() != text)
+        if (lblStats_[i]->text() != text) {
             lblStats_[i]->setText(text);
-        if (skinStats_[i] && skinStats_[i]->text() != text)
+        }
+        if (skinStats_[i] && skinStats_[i]->text() != text) {
             skinStats_[i]->setText(text);
+        }
     }
 }
 
@@ -445,12 +465,15 @@ void Form1::FocusControl(FocusTarget target) {
 void Form1::FillCombo1(bool secureWeb) {
     const QStringList items = EngineItems(secureWeb);
     // Cleared first when its engine goes, so that the list does not move it to another engine.
-    if (Combo1_->currentIndex() >= items.size())
+    if (Combo1_->currentIndex() >= items.size()) {
         Combo1_->setCurrentIndex(-1);
-    while (Combo1_->count() > items.size())
+    }
+    while (Combo1_->count() > items.size()) {
         Combo1_->removeItem(Combo1_->count() - 1);
-    for (qsizetype i = Combo1_->count(); i < items.size(); ++i)
+    }
+    for (qsizetype i = Combo1_->count(); i < items.size(); ++i) {
         Combo1_->addItem(items[i]);
+    }
 }
 
 void Form1::BindOptions() {
@@ -471,21 +494,24 @@ void Form1::BindOptions() {
         OnValueChanged(option, this, [this, option](int value) {
             option.apply(engine_, value);
             // The controls take their stored values without writing them back.
-            if (!loading_)
+            if (!loading_) {
                 settings_.Write(option.key, std::to_string(value));
+            }
         });
     }
 }
 
 void Form1::LoadSettings() {
     loading_ = true;
-    for (const OptionControl& option : options_)
+    for (const OptionControl& option : options_) {
         ShowValue(option, StoredValue(settings_, option));
+    }
     loading_ = false;
 
     // The engine reads the options at the moment of use; give it what the controls now show.
-    for (const OptionControl& option : options_)
+    for (const OptionControl& option : options_) {
         option.apply(engine_, ShownValue(option));
+    }
     // No control: an intranet harvest or a test web on loopback is set up in the store by hand.
     engine_.options().allowPrivateAddresses = ReadNumber(settings_, "allowPrivateAddresses", 0, 0, 1) == 1;
 
@@ -504,8 +530,9 @@ void Form1::ShowSkinLabels() {
     // later StatsD, or the window would show the counters of the moment it loaded.
     for (SkinLabel* skinned : made) {
         for (std::size_t i = 0; i < lblStats_.size(); ++i) {
-            if (skinned->parentWidget() == Frame3_ && skinned->geometry() == lblStats_[i]->geometry())
+            if (skinned->parentWidget() == Frame3_ && skinned->geometry() == lblStats_[i]->geometry()) {
                 skinStats_[i] = skinned;
+            }
         }
     }
 }
@@ -515,12 +542,14 @@ void Form1::Load() {
     StatsD();
     setWindowTitle(branding_.programName + QStringLiteral(" by ") + branding_.companyName);
     cmdWebsite_->setText(QStringLiteral("Visit ") + branding_.websiteAddress);
-    for (QLabel* panel : panels_)
+    for (QLabel* panel : panels_) {
         panel->show();
+    }
     ShowSkinLabels();
     ApplyColours(*this);
-    if (settings_.Read("showHelp", "1") == "1")
+    if (settings_.Read("showHelp", "1") == "1") {
         emit helpRequested();
+    }
     Act([this] { engine_.LoadRunState(); });
     LayoutMainWindow();
 }
@@ -531,15 +560,17 @@ void Form1::AddSearch() {
 }
 
 void Form1::ViewDatabase() {
-    if (openFolder)
+    if (openFolder) {
         openFolder(QUrl::fromLocalFile(QString::fromStdString(engine_.AppFolder())));
+    }
 }
 
 void Form1::ShowExport() {
     if (!export_) {
         export_ = new frmExport(engine_, this);
-        if (prepareExport)
+        if (prepareExport) {
             prepareExport(*export_);
+        }
     }
     ShowInFront(*export_);
 }
@@ -557,10 +588,12 @@ void Form1::ShowNumbers() {
 
 void Form1::closeEvent(QCloseEvent* event) {
     engine_.Shutdown();
-    if (export_)
+    if (export_) {
         export_->close();
-    if (numbers_)
+    }
+    if (numbers_) {
         numbers_->close();
+    }
     emit unloading();
     event->accept();
 }

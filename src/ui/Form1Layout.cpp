@@ -24,8 +24,9 @@ void Form1::PlaceStatusBar() {
     StatusBar1_->setGeometry(0, std::max(0, client_->height() - height), client_->width(), height);
     int left = 0;
     for (QLabel* panel : panels_) {
-        if (!panel->isVisibleTo(StatusBar1_))
+        if (!panel->isVisibleTo(StatusBar1_)) {
             continue;
+        }
         const int width = layout_.Px(layout_.Geometry(panel).width());
         panel->setGeometry(left, 0, width, height);
         left += width;
@@ -43,8 +44,9 @@ void Form1::LayoutMainWindow() {
     int panel4Left = layout_.Geometry(panels_[0]).width();
     for (std::size_t i = 1; i < panels_.size(); ++i) {
         layout_.Set(panels_[i], QRect(panel4Left, 0, Abs(W / 6), statusHeight));
-        if (i < panels_.size() - 1)
+        if (i < panels_.size() - 1) {
             panel4Left += Abs(W / 6);
+        }
     }
     const int panel4Width = layout_.Geometry(panels_[3]).width();
     // The Top rule assumes the original platform's title and menu bar heights; window chrome differs

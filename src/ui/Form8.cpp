@@ -31,8 +31,9 @@ Form8::Form8(SettingsStore& settings, std::string appFolder, QWidget* parent)
     Check1_->setObjectName(QStringLiteral("Check1"));
     Check1_->setGeometry(TwipsRect(*this, 60, 7620, 1995, 255));
     setFixedSize(TwipsToPx(*this, 10290), TwipsToPx(*this, 7920));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
+    }
     connect(Check1_, &QCheckBox::clicked, this, &Form8::Check1_Click);
 }
 

@@ -19,8 +19,9 @@ ListBuilderWindow::ListBuilderWindow(HarvestEngine& engine, QWebEngineProfile* p
 
     webBrowser1_ = new QWebEngineView(this);
     webBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
-    if (profile != nullptr)
+    if (profile != nullptr) {
         webBrowser1_->setPage(new QWebEnginePage(profile, webBrowser1_));
+    }
     webBrowser1_->setToolTip(QStringLiteral("Searching for unique .com, .net and .org domain names."));
 
     text1_ = new QLineEdit(QStringLiteral("Status..."), this);
@@ -57,8 +58,9 @@ ListBuilderWindowLauncher::ListBuilderWindowLauncher(HarvestEngine& engine)
 ListBuilderWindowLauncher::~ListBuilderWindowLauncher() {
     delete window_.data();
     // A profile must outlive its pages: windows still waiting for their deferred deletion go first.
-    for (const QPointer<ListBuilderWindow>& window : profileWindows_)
+    for (const QPointer<ListBuilderWindow>& window : profileWindows_) {
         delete window.data();
+    }
     delete profile_.data();
 }
 
@@ -74,8 +76,9 @@ void ListBuilderWindowLauncher::LoadListBuilder() {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window_ = window;
     QObject::connect(window, &ListBuilderWindow::unloadRequested, window, [this, window] {
-        if (window_ == window)
+        if (window_ == window) {
             window_.clear();
+        }
         window->hide();
         window->deleteLater();
     });
@@ -84,8 +87,9 @@ void ListBuilderWindowLauncher::LoadListBuilder() {
 }
 
 QWebEngineProfile* ListBuilderWindowLauncher::SecureProfile() {
-    if (profile_)
+    if (profile_) {
         return profile_;
+    }
     auto* profile = new QWebEngineProfile(QStringLiteral("browser"));
     const QString folder = QString::fromStdString(engine_.AppFolder()) + QStringLiteral("/browser");
     profile->setPersistentStoragePath(folder);
@@ -98,8 +102,9 @@ QWebEngineProfile* ListBuilderWindowLauncher::SecureProfile() {
 }
 
 void ListBuilderWindowLauncher::UnloadListBuilder() {
-    if (!window_)
+    if (!window_) {
         return;
+    }
     ListBuilderWindow* window = window_;
     window_.clear();
     window->hide();

@@ -19,8 +19,9 @@ void MessageBoxPrompts::SetOwner(QWidget* owner, std::function<void(FocusTarget)
 void MessageBoxPrompts::ShowMessage(const std::string& text, FocusTarget focus) {
     QMessageBox box(QMessageBox::NoIcon, programName_, FromAnsi(text), QMessageBox::Ok, owner_);
     box.exec();
-    if (focus_ && focus != FocusTarget::None)
+    if (focus_ && focus != FocusTarget::None) {
         focus_(focus);
+    }
 }
 
 bool MessageBoxPrompts::ConfirmOkCancel(const std::string& text, const std::string& title) {

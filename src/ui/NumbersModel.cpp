@@ -34,8 +34,9 @@ char Fold(char byte) {
 }
 
 void AppendFolded(std::string& out, std::string_view text) {
-    for (const char c : text)
+    for (const char c : text) {
         out.push_back(Fold(c));
+    }
 }
 
 int CompareFolded(std::string_view left, std::string_view right) {
@@ -43,8 +44,9 @@ int CompareFolded(std::string_view left, std::string_view right) {
     for (std::size_t i = 0; i < common; ++i) {
         const auto a = static_cast<unsigned char>(Fold(left[i]));
         const auto b = static_cast<unsigned char>(Fold(right[i]));
-        if (a != b)
+        if (a != b) {
             return a < b ? -1 : 1;
+        }
     }
     return left.size() == right.size() ? 0 : left.size() < right.size() ? -1 : 1;
 }
@@ -78,8 +80,9 @@ int NumbersModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant NumbersModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) {
         return {};
+    }
     const Row& row = rows_[std::size_t(index.row())];
     switch (index.column()) {
     case Number:
@@ -101,8 +104,9 @@ QVariant NumbersModel::headerData(int section, Qt::Orientation orientation, int 
     static const std::array<QString, ColumnCount> kTitles = {
         QStringLiteral("Number"), QStringLiteral("Region"), QStringLiteral("Website"),
         QStringLiteral("Search"), QStringLiteral("Found")};
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount) {
         return QAbstractTableModel::headerData(section, orientation, role);
+    }
     return kTitles[std::size_t(section)];
 }
 
@@ -113,8 +117,9 @@ bool NumbersModel::Refresh() {
         readable_ = false;
         return false;
     }
-    if (readable_ && mark_ == mark)
+    if (readable_ && mark_ == mark) {
         return true;
+    }
     // The last known row is read again: if it is still the same record, everything before it is
     // unchanged unless the count says otherwise, and only the rows after it are new.
     auto fresh = database_.FaxDetailsFrom(rows_.empty() ? 0 : rows_.back().id);
@@ -123,8 +128,9 @@ bool NumbersModel::Refresh() {
         return false;
     }
     const bool lastKept = rows_.empty() || (!fresh->empty() && SameRecord(rows_.back(), fresh->front()));
-    if (lastKept && !rows_.empty())
+    if (lastKept && !rows_.empty()) {
         fresh->erase(fresh->begin());
+    }
     if (lastKept && std::size_t(database_.CountFaxes()) == rows_.size() + fresh->size()) {
         Append(std::move(*fresh));
     } else {
@@ -177,8 +183,9 @@ int NumbersModel::RegionOf(const std::string& location) {
 }
 
 void NumbersModel::Append(std::vector<FaxDetails> records) {
-    if (records.empty())
+    if (records.empty()) {
         return;
+    }
     const int first = rowCount();
     beginInsertRows({}, first, first + int(records.size()) - 1);
     rows_.reserve(rows_.size() + records.size());
@@ -192,8 +199,9 @@ void NumbersModel::Append(std::vector<FaxDetails> records) {
 
 void NumbersModel::RemoveRows(int first, int last) {
     beginRemoveRows({}, first, last);
-    for (int i = first; i <= last; ++i)
+    for (int i = first; i <= last; ++i) {
         --regionTotals_[std::size_t(rows_[std::size_t(i)].region)];
+    }
     rows_.erase(rows_.begin() + first, rows_.begin() + last + 1);
     dateKeys_.erase(dateKeys_.begin() + first, dateKeys_.begin() + last + 1);
     endRemoveRows();
@@ -205,16 +213,19 @@ void NumbersModel::Resync(std::vector<FaxDetails> records) {
     std::vector<bool> kept(rows_.size(), false);
     std::size_t j = 0;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        while (j < records.size() && records[j].row < rows_[i].id)
+        while (j < records.size() && records[j].row < rows_[i].id) {
             ++j;
+        }
         kept[i] = j < records.size() && SameRecord(rows_[i], records[j]);
     }
     for (int last = int(rows_.size()) - 1; last >= 0; --last) {
-        if (kept[std::size_t(last)])
+        if (kept[std::size_t(last)]) {
             continue;
+        }
         int first = last;
-        while (first > 0 && !kept[std::size_t(first - 1)])
+        while (first > 0 && !kept[std::size_t(first - 1)]) {
             --first;
+        }
         RemoveRows(first, last);
         last = first;
     }
@@ -226,8 +237,9 @@ void NumbersModel::Resync(std::vector<FaxDetails> records) {
             continue;
         }
         std::size_t end = next;
-        while (end < records.size() && (at >= rows_.size() || records[end].row != rows_[at].id))
+        while (end < records.size() && (at >= rows_.size() || records[end].row != rows_[at].id)) {
             ++end;
+        }
         beginInsertRows({}, int(at), int(at + (end - next)) - 1);
         std::vector<Row> run;
         std::vector<DateKey> keys;
@@ -246,11 +258,13 @@ void NumbersModel::Resync(std::vector<FaxDetails> records) {
 }
 
 bool NumbersModel::DeleteRow(int row) {
-    if (row < 0 || row >= rowCount())
+    if (row < 0 || row >= rowCount()) {
         return false;
+    }
     const Row& doomed = rows_[std::size_t(row)];
-    if (!database_.DeleteFaxRecords({{doomed.id, doomed.fax}}))
+    if (!database_.DeleteFaxRecords({{doomed.id, doomed.fax}})) {
         return false;
+    }
     RemoveRows(row, row);
     emit regionsChanged();
     return true;
@@ -268,8 +282,9 @@ QString NumbersModel::RegionName(int region) const {
 
 std::vector<int> NumbersModel::RegionsByName() const {
     std::vector<int> order(regions_.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
+    for (std::size_t i = 0; i < order.size(); ++i) {
         order[i] = int(i);
+    }
     std::sort(order.begin(), order.end(), [this](int a, int b) {
         const int byName = CompareFolded(regions_[std::size_t(a)], regions_[std::size_t(b)]);
         return byName != 0 ? byName < 0 : regions_[std::size_t(a)] < regions_[std::size_t(b)];
@@ -283,8 +298,9 @@ std::optional<std::string> NumbersModel::FoldNeedle(const QString& text) {
     for (const QChar c : text) {
         const QChar lowered = c.toLower();
         const char byte = UnicodeToCp1252(lowered.unicode());
-        if ((byte == '?' && lowered != QLatin1Char('?')) || byte == kColumnBreak)
+        if ((byte == '?' && lowered != QLatin1Char('?')) || byte == kColumnBreak) {
             return std::nullopt;
+        }
         needle.push_back(Fold(byte));
     }
     return needle;

@@ -41,14 +41,16 @@ constexpr int kMaxWidth = 4000;
 // settings file is the user's and may have been edited.
 std::optional<std::vector<int>> ReadNumbers(const std::string& text, std::size_t count, int low, int high) {
     const QStringList parts = QString::fromStdString(text).split(QLatin1Char(','));
-    if (std::size_t(parts.size()) != count)
+    if (std::size_t(parts.size()) != count) {
         return std::nullopt;
+    }
     std::vector<int> values;
     for (const QString& part : parts) {
         bool ok = false;
         const int value = part.toInt(&ok);
-        if (!ok || value < low || value > high)
+        if (!ok || value < low || value > high) {
             return std::nullopt;
+        }
         values.push_back(value);
     }
     return values;
@@ -56,8 +58,9 @@ std::optional<std::vector<int>> ReadNumbers(const std::string& text, std::size_t
 
 // A field of a tab-separated line: tabs and line breaks inside it would split it.
 QString TsvField(QString text) {
-    for (const QChar c : {QLatin1Char('\t'), QLatin1Char('\r'), QLatin1Char('\n')})
+    for (const QChar c : {QLatin1Char('\t'), QLatin1Char('\r'), QLatin1Char('\n')}) {
         text.replace(c, QLatin1Char(' '));
+    }
     return text;
 }
 
@@ -182,9 +185,10 @@ void NumbersWindow::BuildControls() {
 void NumbersWindow::RestoreLayout() {
     const auto widths =
         ReadNumbers(settings_.Read(kWidthsKey, std::string()), kDefaultWidths.size(), kMinWidth, kMaxWidth);
-    for (int column = 0; column < NumbersModel::ColumnCount; ++column)
+    for (int column = 0; column < NumbersModel::ColumnCount; ++column) {
         table_->setColumnWidth(column,
                                widths ? (*widths)[std::size_t(column)] : kDefaultWidths[std::size_t(column)]);
+    }
     const auto sort =
         ReadNumbers(settings_.Read(kSortKey, std::string()), 2, 0, NumbersModel::ColumnCount - 1);
     // Newest first until the user chooses otherwise.
@@ -201,11 +205,13 @@ void NumbersWindow::RestoreLayout() {
 
 void NumbersWindow::SaveWidths() {
     QStringList widths;
-    for (int column = 0; column < NumbersModel::ColumnCount; ++column)
+    for (int column = 0; column < NumbersModel::ColumnCount; ++column) {
         widths << QString::number(std::clamp(table_->columnWidth(column), kMinWidth, kMaxWidth));
+    }
     const std::string text = widths.join(QLatin1Char(',')).toStdString();
-    if (settings_.Read(kWidthsKey, std::string()) != text)
+    if (settings_.Read(kWidthsKey, std::string()) != text) {
         settings_.Write(kWidthsKey, text);
+    }
 }
 
 void NumbersWindow::SaveSort(int column, Qt::SortOrder order) {
@@ -224,8 +230,9 @@ void NumbersWindow::Poll() {
     const bool scrolled = table_->verticalScrollBar()->value() > 0;
     const QPersistentModelIndex anchor = scrolled ? table_->indexAt(QPoint(0, 0)) : QModelIndex();
     model_.Refresh();
-    if (anchor.isValid())
+    if (anchor.isValid()) {
         table_->scrollTo(anchor, QAbstractItemView::PositionAtTop);
+    }
     ShowStatus();
 }
 
@@ -234,35 +241,41 @@ void NumbersWindow::FillRegions() {
     const int current = cmbRegion_->currentIndex() < 0 ? -1 : cmbRegion_->currentData().toInt();
     QList<std::pair<QString, int>> entries = {{QStringLiteral("All regions"), -1}};
     for (const int region : model_.RegionsByName()) {
-        if (model_.RegionTotal(region) > 0 || region == current)
+        if (model_.RegionTotal(region) > 0 || region == current) {
             entries.append(
                 {QStringLiteral("%1 (%2)").arg(model_.RegionName(region)).arg(model_.RegionTotal(region)),
                  region});
+        }
     }
     bool same = cmbRegion_->count() == entries.size();
-    for (int i = 0; same && i < entries.size(); ++i)
+    for (int i = 0; same && i < entries.size(); ++i) {
         same = cmbRegion_->itemText(i) == entries[i].first &&
                cmbRegion_->itemData(i).toInt() == entries[i].second;
-    if (same)
+    }
+    if (same) {
         return;
+    }
     const QSignalBlocker quiet(cmbRegion_);
     cmbRegion_->clear();
-    for (const auto& [text, region] : entries)
+    for (const auto& [text, region] : entries) {
         cmbRegion_->addItem(text, region);
+    }
     cmbRegion_->setCurrentIndex(std::max(0, cmbRegion_->findData(current)));
 }
 
 void NumbersWindow::ShowStatus() {
     const QString text = StatusText();
-    if (status_->text() != text)
+    if (status_->text() != text) {
         status_->setText(text);
+    }
     cmdExportCsv_->setEnabled(model_.Readable());
 }
 
 QString NumbersWindow::StatusText() const {
     const QString counts = QStringLiteral("%1 of %2 numbers").arg(filter_.rowCount()).arg(model_.rowCount());
-    if (!model_.Readable())
+    if (!model_.Readable()) {
         return QStringLiteral("The stored numbers could not be read. ") + counts;
+    }
     return counts;
 }
 
@@ -272,69 +285,82 @@ int NumbersWindow::SourceRow(int shownRow) const {
 
 QString NumbersWindow::SelectedRowsText() const {
     QList<int> shown;
-    for (const QModelIndex& index : table_->selectionModel()->selectedRows())
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
         shown << index.row();
+    }
     std::sort(shown.begin(), shown.end());
     QStringList lines;
     QStringList header;
-    for (int column = 0; column < NumbersModel::ColumnCount; ++column)
+    for (int column = 0; column < NumbersModel::ColumnCount; ++column) {
         header << model_.headerData(column, Qt::Horizontal).toString();
+    }
     lines << header.join(QLatin1Char('\t'));
     for (const int row : shown) {
         QStringList fields;
-        for (int column = 0; column < NumbersModel::ColumnCount; ++column)
+        for (int column = 0; column < NumbersModel::ColumnCount; ++column) {
             fields << TsvField(filter_.index(row, column).data().toString());
+        }
         lines << fields.join(QLatin1Char('\t'));
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 void NumbersWindow::CopySelectedRows() const {
-    if (table_->selectionModel()->hasSelection())
+    if (table_->selectionModel()->hasSelection()) {
         QApplication::clipboard()->setText(SelectedRowsText());
+    }
 }
 
 void NumbersWindow::CopyNumber(int shownRow) const {
-    if (shownRow >= 0 && shownRow < filter_.rowCount())
+    if (shownRow >= 0 && shownRow < filter_.rowCount()) {
         QApplication::clipboard()->setText(filter_.index(shownRow, NumbersModel::Number).data().toString());
+    }
 }
 
 void NumbersWindow::OpenWebsite(int shownRow) {
-    if (shownRow < 0 || shownRow >= filter_.rowCount() || !openUrl)
+    if (shownRow < 0 || shownRow >= filter_.rowCount() || !openUrl) {
         return;
+    }
     const QString website = filter_.index(shownRow, NumbersModel::Website).data().toString().trimmed();
-    if (website.isEmpty())
+    if (website.isEmpty()) {
         return;
+    }
     const QString scheme =
         secureWeb_ && secureWeb_() ? QStringLiteral("https://") : QStringLiteral("http://");
     const QUrl url(scheme + website, QUrl::TolerantMode);
     // The stored text comes from pages: only an address of the scheme chosen here is handed on.
-    if (url.isValid() && !url.host().isEmpty() && url.scheme() + QStringLiteral("://") == scheme)
+    if (url.isValid() && !url.host().isEmpty() && url.scheme() + QStringLiteral("://") == scheme) {
         openUrl(url);
+    }
 }
 
 void NumbersWindow::DeleteNumber(int shownRow) {
-    if (shownRow < 0 || shownRow >= filter_.rowCount())
+    if (shownRow < 0 || shownRow >= filter_.rowCount()) {
         return;
+    }
     const QPersistentModelIndex row = filter_.index(shownRow, 0);
     const QString number = filter_.index(shownRow, NumbersModel::Number).data().toString();
-    if (!confirmYesNo || !confirmYesNo(QStringLiteral("Delete the number %1?").arg(number)))
+    if (!confirmYesNo || !confirmYesNo(QStringLiteral("Delete the number %1?").arg(number))) {
         return;
+    }
     // The row may have moved or gone while the question was open.
-    if (!row.isValid())
+    if (!row.isValid()) {
         return;
+    }
     const bool deleted = model_.DeleteRow(filter_.mapToSource(row).row());
     ShowStatus();
-    if (deleted)
+    if (deleted) {
         emit numberDeleted();
-    else if (showWarning)
+    } else if (showWarning) {
         showWarning(QStringLiteral("The number %1 could not be deleted.").arg(number));
+    }
 }
 
 QMenu* NumbersWindow::ShowContextMenu(const QPoint& viewportPoint) {
     const QModelIndex index = table_->indexAt(viewportPoint);
-    if (!index.isValid())
+    if (!index.isValid()) {
         return nullptr;
+    }
     table_->setCurrentIndex(index);
     const QPersistentModelIndex row = index;
     auto* menu = new QMenu(this);
@@ -342,13 +368,15 @@ QMenu* NumbersWindow::ShowContextMenu(const QPoint& viewportPoint) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const auto onRow = [this, row](void (NumbersWindow::*action)(int)) {
         return [this, row, action] {
-            if (row.isValid())
+            if (row.isValid()) {
                 (this->*action)(row.row());
+            }
         };
     };
     connect(menu->addAction(QStringLiteral("Copy number")), &QAction::triggered, this, [this, row] {
-        if (row.isValid())
+        if (row.isValid()) {
             CopyNumber(row.row());
+        }
     });
     connect(menu->addAction(QStringLiteral("Open website")), &QAction::triggered, this,
             onRow(&NumbersWindow::OpenWebsite));
@@ -360,16 +388,19 @@ QMenu* NumbersWindow::ShowContextMenu(const QPoint& viewportPoint) {
 }
 
 void NumbersWindow::ExportCsv() {
-    if (!model_.Readable())
+    if (!model_.Readable()) {
         return;
+    }
     const QString start = appFolder_ + QStringLiteral("/numbers.csv");
     const QString fileName = chooseFile ? chooseFile(start) : QString();
-    if (fileName.isEmpty())
+    if (fileName.isEmpty()) {
         return;
+    }
     std::vector<FaxDetails> shown;
     shown.reserve(std::size_t(filter_.rowCount()));
-    for (int row = 0; row < filter_.rowCount(); ++row)
+    for (int row = 0; row < filter_.rowCount(); ++row) {
         shown.push_back(model_.Details(SourceRow(row)));
+    }
     const std::string text = NumbersCsv(shown);
     // Written beside and moved into place, so a failed write leaves an existing file as it was;
     // a file the user may not change is not replaced either.
@@ -377,8 +408,9 @@ void NumbersWindow::ExportCsv() {
     QSaveFile file(fileName);
     const bool written = (!existing.exists() || existing.isWritable()) && file.open(QIODevice::WriteOnly) &&
                          file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.commit();
-    if (!written && showWarning)
+    if (!written && showWarning) {
         showWarning(QStringLiteral("The numbers could not be written to %1.").arg(fileName));
+    }
 }
 
 bool NumbersWindow::eventFilter(QObject* watched, QEvent* event) {

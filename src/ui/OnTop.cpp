@@ -7,19 +7,22 @@
 namespace tarnwick {
 
 void SetTopmost(QWidget& window, bool onTop) {
-    if (window.windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+    if (window.windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) {
         return;
+    }
     const QRect geometry = window.geometry();
     const bool visible = window.isVisible();
     window.setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     window.setGeometry(geometry);
-    if (visible)
+    if (visible) {
         window.show();
+    }
 }
 
 void ShowInFront(QWidget& window) {
-    if (window.isMinimized())
+    if (window.isMinimized()) {
         window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    }
     window.show();
     window.raise();
     window.activateWindow();

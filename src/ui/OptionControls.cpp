@@ -15,16 +15,18 @@ OptionControl AdvanceOption(QComboBox* combo, const char* key, int fallback) {
 }
 
 int ShownValue(const OptionControl& option) {
-    if (const auto* box = qobject_cast<const QCheckBox*>(option.widget))
+    if (const auto* box = qobject_cast<const QCheckBox*>(option.widget)) {
         return box->isChecked() ? 1 : 0;
+    }
     return static_cast<const QComboBox*>(option.widget)->currentIndex();
 }
 
 void ShowValue(const OptionControl& option, int value) {
-    if (auto* box = qobject_cast<QCheckBox*>(option.widget))
+    if (auto* box = qobject_cast<QCheckBox*>(option.widget)) {
         box->setChecked(value != 0);
-    else
+    } else {
         static_cast<QComboBox*>(option.widget)->setCurrentIndex(value);
+    }
 }
 
 int StoredValue(SettingsStore& settings, const OptionControl& option) {

@@ -23,8 +23,9 @@ QtSettingsStore::~QtSettingsStore() {
 
 std::string QtSettingsStore::Read(const std::string& key, const std::string& fallback) {
     const QVariant value = store_.value(FullKey(key));
-    if (!value.isValid())
+    if (!value.isValid()) {
         return fallback;
+    }
     return value.toString().toStdString();
 }
 
@@ -39,13 +40,15 @@ void QtSettingsStore::Sync() {
 std::int64_t ReadNumber(SettingsStore& store, const std::string& key, std::int64_t fallback, std::int64_t low,
                         std::int64_t high) {
     const std::string text = store.Read(key, std::string());
-    if (text.empty() || text.size() > 20)
+    if (text.empty() || text.size() > 20) {
         return fallback;
+    }
     std::int64_t value = 0;
     const char* const end = text.data() + text.size();
     const auto [next, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || next != end || value < low || value > high)
+    if (error != std::errc() || next != end || value < low || value > high) {
         return fallback;
+    }
     return value;
 }
 

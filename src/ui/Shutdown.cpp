@@ -21,10 +21,11 @@ std::function<void()>& EndHandler() {
 
 void EndProgram() {
     skinEngine().Release();
-    if (EndHandler())
+    if (EndHandler()) {
         EndHandler()();
-    else
+    } else {
         QCoreApplication::quit();
+    }
 }
 
 void SetProgramEndHandler(std::function<void()> handler) {

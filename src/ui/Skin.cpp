@@ -41,8 +41,9 @@ QString KindOfClass(const QMetaObject* meta) {
     };
     for (; meta != nullptr; meta = meta->superClass()) {
         for (const auto& [className, kind] : kinds) {
-            if (qstrcmp(meta->className(), className) == 0)
+            if (qstrcmp(meta->className(), className) == 0) {
                 return QString::fromLatin1(kind);
+            }
         }
     }
     return {};
@@ -74,14 +75,16 @@ void SetSchemeColours(QPalette& palette,
     for (const auto& [role, colour] : colours) {
         palette.setColor(QPalette::Active, role, colour);
         palette.setColor(QPalette::Inactive, role, colour);
-        if (BackgroundOf(role) == QPalette::NoRole)
+        if (BackgroundOf(role) == QPalette::NoRole) {
             palette.setColor(QPalette::Disabled, role, colour);
+        }
     }
     for (const auto& [role, colour] : colours) {
         const QPalette::ColorRole background = BackgroundOf(role);
-        if (background != QPalette::NoRole)
+        if (background != QPalette::NoRole) {
             palette.setColor(QPalette::Disabled, role,
                              Dimmed(colour, palette.color(QPalette::Active, background)));
+        }
     }
 }
 
@@ -95,8 +98,9 @@ void ColourControls(QWidget& window, const QColor& a, const QColor& b, const QCo
     const auto controls = window.findChildren<QWidget*>();
     for (QWidget* control : controls) {
         // Qt's own helper widgets inside composite controls are not controls of the window.
-        if (control->objectName().startsWith(QLatin1String("qt_")))
+        if (control->objectName().startsWith(QLatin1String("qt_"))) {
             continue;
+        }
         const QString kind = ControlTypeName(*control);
         if (kind == QLatin1String("CommandButton")) {
             SetColours(*control, {{QPalette::Button, a}});
@@ -143,17 +147,20 @@ std::shared_ptr<const Skin> GlobalSkin() {
 }
 
 bool SkinEngine::Attach(std::shared_ptr<const Skin> skin) {
-    if (!skin)
+    if (!skin) {
         return false;
+    }
     skin_ = std::move(skin);
     return true;
 }
 
 bool SkinEngine::Apply() {
-    if (!skin_ || qApp == nullptr)
+    if (!skin_ || qApp == nullptr) {
         return false;
-    if (!saved_)
+    }
+    if (!saved_) {
         saved_ = SavedLook{QApplication::palette(), QApplication::style()->name()};
+    }
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(skin_->Palette());
     return true;
@@ -161,8 +168,9 @@ bool SkinEngine::Apply() {
 
 void SkinEngine::Release() {
     if (saved_ && qApp != nullptr) {
-        if (QStyle* style = QStyleFactory::create(saved_->styleName))
+        if (QStyle* style = QStyleFactory::create(saved_->styleName)) {
             QApplication::setStyle(style);
+        }
         QApplication::setPalette(saved_->palette);
     }
     saved_.reset();
@@ -176,15 +184,17 @@ SkinEngine& skinEngine() {
 
 QString ControlTypeName(const QWidget& widget) {
     const QVariant declared = widget.property("controlType");
-    if (declared.isValid())
+    if (declared.isValid()) {
         return declared.toString();
+    }
     return KindOfClass(widget.metaObject());
 }
 
 void ApplyColours(QWidget& window) {
     const auto skin = GlobalSkin();
-    if (!skin)
+    if (!skin) {
         return;
+    }
     ColourControls(window, skin->colourA, skin->colourB, skin->colourC);
     skin->SkinWindow(window);
 }
@@ -193,8 +203,9 @@ SkinLabel::SkinLabel(QWidget* parent)
     : QLabel(parent) {
     // Transparent: a filled box would not match a frame's shaded interior.
     setAutoFillBackground(false);
-    if (const auto skin = GlobalSkin())
+    if (const auto skin = GlobalSkin()) {
         SetColours(*this, {{QPalette::WindowText, skin->labelText}});
+    }
 }
 
 void SkinLabel::paintEvent(QPaintEvent* event) {
@@ -216,12 +227,14 @@ QList<SkinLabel*> MakeSkinLabels(QWidget& window, const QList<QWidget*>& contain
     QList<SkinLabel*> made;
     const auto labels = window.findChildren<QLabel*>();
     for (QLabel* label : labels) {
-        if (ControlTypeName(*label) != QLatin1String("Label"))
+        if (ControlTypeName(*label) != QLatin1String("Label")) {
             continue;
+        }
         QWidget* home = label->parentWidget();
         if (label->objectName().startsWith(QLatin1String("qt_")) ||
-            (!containers.isEmpty() && !containers.contains(home)))
+            (!containers.isEmpty() && !containers.contains(home))) {
             continue;
+        }
         auto* skinned = new SkinLabel(home);
         skinned->setGeometry(label->geometry());
         skinned->setFont(label->font());

@@ -27,42 +27,50 @@ std::uint16_t Le16(const unsigned char* p) {
 
 std::optional<std::chrono::milliseconds> WaveDuration(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
         return std::nullopt;
+    }
     std::array<unsigned char, 12> riff{};
-    if (!in.read(reinterpret_cast<char*>(riff.data()), riff.size()))
+    if (!in.read(reinterpret_cast<char*>(riff.data()), riff.size())) {
         return std::nullopt;
+    }
     if (std::string(riff.begin(), riff.begin() + 4) != "RIFF" ||
-        std::string(riff.begin() + 8, riff.end()) != "WAVE")
+        std::string(riff.begin() + 8, riff.end()) != "WAVE") {
         return std::nullopt;
+    }
 
     std::uint32_t byteRate = 0;
     std::uint16_t format = 0;
     // Walk the chunks; the format chunk must come before the data chunk.
     for (int chunks = 0; chunks < 64; ++chunks) {
         std::array<unsigned char, 8> head{};
-        if (!in.read(reinterpret_cast<char*>(head.data()), head.size()))
+        if (!in.read(reinterpret_cast<char*>(head.data()), head.size())) {
             return std::nullopt;
+        }
         const std::string id(head.begin(), head.begin() + 4);
         const std::uint32_t size = Le32(head.data() + 4);
         if (id == "fmt ") {
-            if (size < 16)
+            if (size < 16) {
                 return std::nullopt;
+            }
             std::array<unsigned char, 16> fmt{};
-            if (!in.read(reinterpret_cast<char*>(fmt.data()), fmt.size()))
+            if (!in.read(reinterpret_cast<char*>(fmt.data()), fmt.size())) {
                 return std::nullopt;
+            }
             format = Le16(fmt.data());
             byteRate = Le32(fmt.data() + 8);
             in.seekg(std::streamoff(size - 16 + (size & 1)), std::ios::cur);
         } else if (id == "data") {
-            if (format != 1 || byteRate == 0)
+            if (format != 1 || byteRate == 0) {
                 return std::nullopt;
+            }
             return std::chrono::milliseconds(std::int64_t(size) * 1000 / byteRate);
         } else {
             in.seekg(std::streamoff(size + (size & 1)), std::ios::cur);
         }
-        if (!in)
+        if (!in) {
             return std::nullopt;
+        }
     }
     return std::nullopt;
 }
@@ -80,19 +88,22 @@ SoundFilePlayer::SoundFilePlayer() = default;
 SoundFilePlayer::~SoundFilePlayer() = default;
 
 void SoundFilePlayer::PlaySoundFile(const std::string& path) {
-    if (!WaveDuration(path))
+    if (!WaveDuration(path)) {
         return;
+    }
     auto found = sounds_.find(path);
     if (found == sounds_.end()) {
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-        if (device.isNull())
+        if (device.isNull()) {
             return;
+        }
         auto sound = std::make_unique<Sound>(device);
         Sound* loading = sound.get();
         // Loading runs in the background; a sound asked for meanwhile starts once it is ready.
         QObject::connect(&loading->effect, &QSoundEffect::statusChanged, &loading->effect, [loading] {
-            if (loading->effect.status() == QSoundEffect::Ready && std::exchange(loading->wanted, false))
+            if (loading->effect.status() == QSoundEffect::Ready && std::exchange(loading->wanted, false)) {
                 loading->effect.play();
+            }
         });
         loading->effect.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
         found = sounds_.emplace(path, std::move(sound)).first;

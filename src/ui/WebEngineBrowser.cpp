@@ -42,8 +42,9 @@ const char* const kReadPage = R"JS((function () {
 
 PageElement ElementFrom(const QVariantList& fields) {
     PageElement e;
-    if (fields.size() < 8)
+    if (fields.size() < 8) {
         return e;
+    }
     e.tag = ToAnsi(fields[0].toString());
     e.id = ToAnsi(fields[1].toString());
     e.className = ToAnsi(fields[2].toString());
@@ -56,14 +57,17 @@ PageElement ElementFrom(const QVariantList& fields) {
 }
 
 std::optional<RenderedPage> PageFrom(const QVariant& result) {
-    if (result.typeId() != QMetaType::QVariantMap)
+    if (result.typeId() != QMetaType::QVariantMap) {
         return std::nullopt;
+    }
     const QVariantMap map = result.toMap();
     RenderedPage page;
-    for (const QVariant& link : map.value(QStringLiteral("links")).toList())
+    for (const QVariant& link : map.value(QStringLiteral("links")).toList()) {
         page.links.push_back(ToAnsi(link.toString()));
-    for (const QVariant& element : map.value(QStringLiteral("elements")).toList())
+    }
+    for (const QVariant& element : map.value(QStringLiteral("elements")).toList()) {
         page.elements.push_back(ElementFrom(element.toList()));
+    }
     return page;
 }
 
@@ -76,27 +80,31 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineView& view, QObject* parent)
     // waiting for ever.
     connect(&view, &QWebEngineView::loadFinished, this, [this](bool ok) {
         loadFailed_ = !ok;
-        if (documentComplete_)
+        if (documentComplete_) {
             documentComplete_();
+        }
     });
     // An engine's "too many requests" answer arrives as a failed load with its HTTP status.
     connect(view.page(), &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
             httpStatus_ = 0;
-        else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
-                 info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+        } else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
+                   info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
             httpStatus_ = info.errorCode();
+        }
     });
 }
 
 void WebEngineBrowser::Navigate(const std::string& address) {
-    if (view_)
+    if (view_) {
         view_->load(QUrl(FromAnsi(address), QUrl::TolerantMode));
+    }
 }
 
 void WebEngineBrowser::Stop() {
-    if (view_)
+    if (view_) {
         view_->stop();
+    }
 }
 
 std::string WebEngineBrowser::LocationURL() const {
@@ -114,10 +122,11 @@ void WebEngineBrowser::ReadBodyHtml(BodyHtmlCallback done) {
     }
     view_->page()->runJavaScript(QStringLiteral("document.body ? document.body.innerHTML : null"),
                                  [done = std::move(done)](const QVariant& result) {
-                                     if (result.typeId() == QMetaType::QString)
+                                     if (result.typeId() == QMetaType::QString) {
                                          done(ToAnsi(result.toString()));
-                                     else
+                                     } else {
                                          done(std::nullopt);
+                                     }
                                  });
 }
 
@@ -132,8 +141,9 @@ void WebEngineBrowser::ReadRenderedPage(RenderedPageCallback done) {
 }
 
 void WebEngineBrowser::ActivateElement(std::size_t index) {
-    if (!view_)
+    if (!view_) {
         return;
+    }
     // click() on a submit button submits its form with every hidden field, as the user's click does.
     view_->page()->runJavaScript(
         QStringLiteral("(function () { var e = window.tarnwickElements; if (e && e[%1]) e[%1].click(); })()")

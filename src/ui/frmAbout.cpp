@@ -49,8 +49,9 @@ frmAbout::frmAbout(Branding branding, QWidget* parent)
         top += 420;
     }
     setFixedSize(TwipsToPx(*this, 7455), TwipsToPx(*this, 2925));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
+    }
 }
 
 QLabel* frmAbout::AddLabel(const char* name, const QString& text, int left, int top, int width, int height,

@@ -69,21 +69,24 @@ void frmExport::Command1_Click() {
     const QString start = QString::fromStdString(engine_.AppFolder()) + QStringLiteral("/export.txt");
     const QString fileName = chooseFile ? chooseFile(start) : start;
     // A cancelled dialog exports nothing and leaves the window open for another try.
-    if (fileName.isEmpty())
+    if (fileName.isEmpty()) {
         return;
+    }
     // Numbers that did not reach the file, or could not be read, must never be deleted: stay open
     // for another try.
     const auto exported = ExportFaxRecords(engine_.Store(), fileName.toStdString(), Combo1_->currentIndex(),
                                            Check2_->isChecked());
     if (!exported) {
-        if (showWarning)
+        if (showWarning) {
             showWarning(QStringLiteral("The numbers could not be written to %1.").arg(fileName));
+        }
         return;
     }
     // A harvest may store numbers while the question is open: only the exported ones go.
     if (Check1_->isChecked() && confirmYesNo &&
-        confirmYesNo(QStringLiteral("Are you sure you want to delete all faxes?")))
+        confirmYesNo(QStringLiteral("Are you sure you want to delete all faxes?"))) {
         engine_.DeleteExportedFaxes(*exported);
+    }
     close();
 }
 

@@ -18,8 +18,9 @@ frmSplash::frmSplash(QWidget* parent)
     picture_->setObjectName(QStringLiteral("Picture1"));
     picture_->setGeometry(TwipsRect(*this, 0, 0, 7170, 4770));
     setFixedSize(picture_->size());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
+    }
 
     Timer2_.setInterval(kTimerIntervalMs);
     Timer2_.setTimerType(Qt::CoarseTimer);
@@ -32,19 +33,22 @@ void frmSplash::Load() {
     SetGlobalSkin(skn_);
     ApplyColours(*this);
     // The skin only changes the look: if the engine refuses it, start-up goes on unskinned.
-    if (skinEngine().Attach(skn_))
+    if (skinEngine().Attach(skn_)) {
         skinEngine().Apply();
+    }
     ticks_ = 0;
     Timer2_.start();
 }
 
 void frmSplash::Timer2_Timer() {
     ticks_ = static_cast<std::int16_t>(ticks_ + 2);
-    if (ticks_ != kTicksToMainWindow)
+    if (ticks_ != kTicksToMainWindow) {
         return;
+    }
     Timer2_.stop();
-    if (showMainWindow)
+    if (showMainWindow) {
         showMainWindow();
+    }
     hide();
 }
 

@@ -78,8 +78,9 @@ frmWebsite::frmWebsite(Branding branding, QWidget* parent)
     statusLayout->insertWidget(0, panels_[0]);
 
     resize(TwipsToPx(*this, 10545), TwipsToPx(*this, 8580));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
+    }
 
     connect(Command3_, &QToolButton::clicked, this, &frmWebsite::Command3_Click);
     connect(Text1_, &QLineEdit::returnPressed, this, &frmWebsite::Command3_Click);
@@ -155,8 +156,9 @@ void frmWebsite::LayoutBrowser() {
     StatusBar1_->setGeometry(0, height() - statusHeight, width(), statusHeight);
     StatusBar1_->raise();
     for (QLabel* panel : panels_) {
-        if (panel != nullptr)
+        if (panel != nullptr) {
             panel->setFixedWidth(std::abs(W / 2));
+        }
     }
     frmBrowser_->resize(std::abs(W - TwipsToPx(*this, 300)), std::abs(H - statusHeight));
     Text1_->resize(std::abs(frmBrowser_->width() - Text1_->x() - TwipsToPx(*this, 300) - Command3_->width()),
@@ -181,8 +183,9 @@ void frmWebsite::resizeEvent(QResizeEvent* event) {
 
 void frmWebsite::closeEvent(QCloseEvent* event) {
     event->accept();
-    if (exitWhenBrowserCloses)
+    if (exitWhenBrowserCloses) {
         EndProgram();
+    }
 }
 
 } // namespace tarnwick

@@ -1,6 +1,7 @@
 // Fax numbers: the shape test, the scan of converted text (samples, and a literal slow reading
 // of the rules as a reference on generated text) and the whole page path.
 #include "harvest/FaxNumbers.h"
+
 #include "text/AreaCode.h"
 
 #include <gtest/gtest.h>

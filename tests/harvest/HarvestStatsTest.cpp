@@ -1,7 +1,8 @@
 // The statistics counters: what each counted event raises, and the lifetime counters reaching
 // the settings store at most once a second while they change and at once at Stop and close.
-#include "EngineHarness.h"
 #include "harvest/HarvestStats.h"
+
+#include "EngineHarness.h"
 
 #include <gtest/gtest.h>
 

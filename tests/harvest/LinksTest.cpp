@@ -1,5 +1,6 @@
 // Page directories, link normalisation and the link of a line.
 #include "harvest/Links.h"
+
 #include "harvest/WebLinks.h"
 
 #include <gtest/gtest.h>

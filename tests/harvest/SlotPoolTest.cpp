@@ -1,9 +1,10 @@
 // The download slots on the fixture web: a page that arrives leaves its slot to the page
 // chain, even through Stop; a silent host fails as unreachable; a slot with nothing to fetch
 // looks again after the idle time-out.
+#include "harvest/SlotPool.h"
+
 #include "EngineHarness.h"
 #include "harvest/RunView.h"
-#include "harvest/SlotPool.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,10 @@
 // The work queue: the take at the head of the work list, the move from the table to its tail,
 // the links counted only once stored, and the hosts to skip in each mode.
+#include "harvest/WorkQueue.h"
+
 #include "EngineHarness.h"
 #include "harvest/HarvestStats.h"
 #include "harvest/RunView.h"
-#include "harvest/WorkQueue.h"
 
 #include <gtest/gtest.h>
 

@@ -21,9 +21,10 @@ FakeLauncher::FakeLauncher(HarvestEngine& engine)
     : engine_(engine) {}
 
 FakeLauncher::~FakeLauncher() {
-    if (current_)
+    if (current_) {
         navigations.insert(navigations.end(), current_->browser.navigations.begin(),
                            current_->browser.navigations.end());
+    }
 }
 
 void FakeLauncher::LoadListBuilder() {
@@ -35,20 +36,23 @@ void FakeLauncher::LoadListBuilder() {
     current_->browser.site = site;
     current_->builder = std::make_unique<ListBuilder>(engine_, current_->browser);
     ListBuilder* builder = current_->builder.get();
-    if (prepare)
+    if (prepare) {
         prepare(*builder);
+    }
     QObject::connect(builder, &ListBuilder::hideRequested, &context_, [this] { ++hides; });
     QObject::connect(builder, &ListBuilder::unloadRequested, &context_, [this, builder] {
         ++unloadRequests;
-        if (current_ && current_->builder.get() == builder)
+        if (current_ && current_->builder.get() == builder) {
             UnloadListBuilder();
+        }
     });
     builder->Form_Load();
 }
 
 void FakeLauncher::UnloadListBuilder() {
-    if (current_)
+    if (current_) {
         Retire(std::move(current_));
+    }
 }
 
 void FakeLauncher::Retire(std::unique_ptr<Session> session) {
@@ -96,8 +100,9 @@ BuilderHarness::~BuilderHarness() {
 }
 
 void BuilderHarness::Start(const std::vector<std::string>& phrases, int engineIndex, int resultsIndex) {
-    for (const std::string& phrase : phrases)
+    for (const std::string& phrase : phrases) {
         engine->cmdAdd_Click(phrase);
+    }
     engine->options().Combo1 = engineIndex;
     engine->options().Combo2 = resultsIndex;
     engine->Command1_Click();
@@ -106,8 +111,9 @@ void BuilderHarness::Start(const std::vector<std::string>& phrases, int engineIn
 bool BuilderHarness::RunUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
-    while (!done() && clock.elapsed() < timeoutMs)
+    while (!done() && clock.elapsed() < timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    }
     return done();
 }
 
@@ -134,8 +140,9 @@ std::string ResultPage(const std::vector<std::string>& domains) {
 
 std::vector<std::string> Domains(const std::string& stem, int first, int n) {
     std::vector<std::string> domains;
-    for (int i = first; i < first + n; ++i)
+    for (int i = first; i < first + n; ++i) {
         domains.push_back(stem + std::to_string(i) + ".com");
+    }
     return domains;
 }
 

@@ -16,8 +16,9 @@ void FakeBrowser::Show(const std::string& key) {
     location_ = location == site.locations.end() ? key : location->second;
     const int generation = ++loadGeneration_;
     QTimer::singleShot(0, this, [this, generation] {
-        for (int i = 0; i < completesPerPage && generation == loadGeneration_; ++i)
+        for (int i = 0; i < completesPerPage && generation == loadGeneration_; ++i) {
             RaiseDocumentComplete();
+        }
     });
 }
 
@@ -32,11 +33,13 @@ void FakeBrowser::ReadRenderedPage(RenderedPageCallback done) {
 void FakeBrowser::ActivateElement(std::size_t index) {
     activations.push_back(key_ + "#" + std::to_string(index));
     const auto targets = site.controlTargets.find(key_);
-    if (targets == site.controlTargets.end())
+    if (targets == site.controlTargets.end()) {
         return;
+    }
     const auto target = targets->second.find(index);
-    if (target != targets->second.end())
+    if (target != targets->second.end()) {
         Show(target->second);
+    }
 }
 
 int FakeBrowser::LastHttpStatus() const {
@@ -74,8 +77,9 @@ void FakeBrowser::ReadBodyHtml(BodyHtmlCallback done) {
 void FakeBrowser::ReleaseHeldReads() {
     auto held = std::move(heldReads_);
     heldReads_.clear();
-    for (auto& answer : held)
+    for (auto& answer : held) {
         answer();
+    }
 }
 
 void FakeBrowser::SetDocumentCompleteHandler(std::function<void()> handler) {
@@ -83,8 +87,9 @@ void FakeBrowser::SetDocumentCompleteHandler(std::function<void()> handler) {
 }
 
 void FakeBrowser::RaiseDocumentComplete() {
-    if (documentComplete_)
+    if (documentComplete_) {
         documentComplete_();
+    }
 }
 
 } // namespace tarnwick::testing

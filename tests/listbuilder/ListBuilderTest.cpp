@@ -48,9 +48,10 @@ TEST_F(ListBuilderTest, StopsAtTheEndOfThePageThatReachesTheTarget) {
 
 TEST_F(ListBuilderTest, ThousandWantedStopsOnThePageThatCrossesIt) {
     const std::string terms = "fax+fax";
-    for (int page = 0; page < 14; ++page)
+    for (int page = 0; page < 14; ++page) {
         launcher.pages[GooglePage(terms, page * 100)] =
             ResultPage(Domains("p" + std::to_string(page) + "x", 0, 90));
+    }
     h.Start({"fax"}, 0, 3);
     ASSERT_TRUE(Finished());
     // 11 pages give 990, the 12th crosses 1000.
@@ -229,8 +230,9 @@ TEST_F(DirectBuildTest, AnEventDuringExtractionIsSkipped) {
     // second read of the page being extracted.
     bool raised = false;
     QObject::connect(h.engine.get(), &HarvestEngine::statisticsChanged, &browser, [&] {
-        if (!std::exchange(raised, true))
+        if (!std::exchange(raised, true)) {
             browser.RaiseDocumentComplete();
+        }
     });
     ASSERT_TRUE(BuilderHarness::RunUntil([&] { return builder.listFinished(); }));
     EXPECT_TRUE(raised);
@@ -295,8 +297,9 @@ TEST_F(ListBuilderTest, AReadCompletingAfterANewStartIsDropped) {
     std::vector<std::string> harvestable = h.QueuedWebsites();
     const auto& workList = engine.List(ListId::List2);
     harvestable.insert(harvestable.end(), workList.begin(), workList.end());
-    for (const std::string& website : harvestable)
+    for (const std::string& website : harvestable) {
         EXPECT_EQ(website.rfind("old", 0), std::string::npos) << website;
+    }
 }
 
 // A queue that cannot be emptied when the builder loads stops the search before any query.

@@ -41,15 +41,17 @@ TEST(SearchQuery, TermsJoinWordsWithPlusAndAddFaxWhenAsked) {
         {"two  spaces", false, "two++spaces"},
         {"", true, "+fax"},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(SearchTermsFor(c.phrase, c.addFax), c.terms) << c.phrase;
+    }
 }
 
 TEST(SearchQuery, ResultCountByListIndex) {
     const std::pair<int, std::int32_t> cases[] = {{0, 100},  {1, 200},   {2, 500},  {3, 1000},
                                                   {4, 5000}, {5, 10000}, {-1, 100}, {6, 100}};
-    for (const auto& [index, wanted] : cases)
+    for (const auto& [index, wanted] : cases) {
         EXPECT_EQ(WantedResultsFor(index), wanted) << index;
+    }
 }
 
 TEST(SearchQuery, EngineByExactListText) {
@@ -74,8 +76,9 @@ TEST_P(ResultLine, ReducesToDomainOrRejects) {
     const std::vector<std::string> accepted = ExtractResultDomains(GetParam().line, foundText);
     EXPECT_EQ(accepted, GetParam().accepted);
     std::string joined;
-    for (const std::string& domain : accepted)
+    for (const std::string& domain : accepted) {
         joined += domain;
+    }
     EXPECT_EQ(foundText, joined);
 }
 

@@ -35,8 +35,9 @@ TEST(SecureEngines, TermsAreEncodedAsTheAddressBarDoes) {
         {"keep-._*~/?", false, "keep-._*%7E%2F%3F"}, // only the form-safe marks stay bare
         {"", true, "+fax"},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(EncodeQueryTerms(c.phrase, c.addFax), c.encoded) << c.phrase;
+    }
 }
 
 TEST(SecureEngines, FirstPageOfEachEngine) {
@@ -46,8 +47,9 @@ TEST(SecureEngines, FirstPageOfEachEngine) {
         {SearchEngine::Bing, "https://www.bing.com/search?q=red+barn+fax"},
         {SearchEngine::DuckDuckGo, "https://html.duckduckgo.com/html/?q=red+barn+fax"},
     };
-    for (const auto& [engine, address] : cases)
+    for (const auto& [engine, address] : cases) {
         EXPECT_EQ(SecureFirstPageAddress(engine, "red+barn+fax"), address);
+    }
 }
 
 TEST(SecureEngines, WrappedLinksAreUnwrapped) {
@@ -88,8 +90,9 @@ TEST(SecureEngines, WrappedLinksAreUnwrapped) {
          "https://example.com/url?q=https://other.com/"},
         {"PlainLink", "https://www.example.com/", "https://www.example.com/"},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(UnwrapResultLink(c.link), c.target) << c.name;
+    }
 }
 
 TEST(SecureEngines, Base64UrlWithAndWithoutPadding) {
@@ -134,8 +137,9 @@ TEST(SecureEngines, RegistrableDomainByPublicSuffixList) {
         {"www.xn--bcher-kva.de", "xn--bcher-kva.de"},
         {"", ""},
     };
-    for (const auto& [host, domain] : cases)
+    for (const auto& [host, domain] : cases) {
         EXPECT_EQ(RegistrableDomain(host), domain) << host;
+    }
 }
 
 TEST(SecureEngines, LinkHostOfHttpLinksOnly) {
@@ -148,8 +152,9 @@ TEST(SecureEngines, LinkHostOfHttpLinksOnly) {
         {"javascript:void(0)", ""},
         {"https://[2001:db8::1]:80/", "[2001:db8::1]"},
     };
-    for (const auto& [link, host] : cases)
+    for (const auto& [link, host] : cases) {
         EXPECT_EQ(LinkHost(link), host) << link;
+    }
 }
 
 TEST(SecureEngines, ResultDomainsDropTheEnginesOwnAndNonWebLinks) {
@@ -187,8 +192,9 @@ TEST(SecureEngines, ResultDomainsDropTheEnginesOwnAndNonWebLinks) {
         {SearchEngine::Google, "mailto:fax@example.com", ""},
         {SearchEngine::Google, "javascript:void(0)", ""},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(ResultDomain(c.engine, c.link), c.domain) << c.link;
+    }
 }
 
 TEST(SecureEngines, PagesThatNeedTheUser) {
@@ -213,8 +219,9 @@ TEST(SecureEngines, PagesThatNeedTheUser) {
         {SearchEngine::DuckDuckGo, {"https://html.duckduckgo.com/html/", 200, false}, false},
         {SearchEngine::DuckDuckGo, {"https://html.duckduckgo.com/html/", 200, true}, true},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(NeedsUser(c.engine, c.page), c.needsUser) << c.page.location << " " << c.page.httpStatus;
+    }
 }
 
 TEST(SecureEngines, PauseIsDrawnBetweenHalfAndOneAndAHalfTimesTheSetting) {
@@ -228,8 +235,9 @@ TEST(SecureEngines, PauseIsDrawnBetweenHalfAndOneAndAHalfTimesTheSetting) {
         {"0", 0.7, 0},     {"-3", 0.7, 0},    {"", 0.5, 8000},       {"abc", 0.0, 4000}, {"8s", 0.5, 8000},
         {"8", -1.0, 4000}, {"8", 2.0, 12000}, {"1e9", 0.5, 3600000}, {"nan", 0.5, 8000},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(PauseMilliseconds(c.setting, c.uniform), c.milliseconds) << c.setting << " " << c.uniform;
+    }
     EXPECT_EQ(PauseSecondsShown(4000), 4);
     EXPECT_EQ(PauseSecondsShown(4001), 5);
     EXPECT_EQ(PauseSecondsShown(1), 1);
@@ -277,8 +285,9 @@ TEST(PageControls, NextControlOfEachEngine) {
         {"ClassTokenNotSubstring", {nextish}, std::nullopt},
         {"LastPage", {Link("1"), Link("2"), ddgPrevious}, std::nullopt},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(FindNextControl(c.elements), c.next) << c.name;
+    }
 }
 
 TEST(PageControls, ChallengeMarks) {

@@ -32,18 +32,20 @@ std::string Base64Url(const std::string& bytes) {
             out += kAlphabet[(bits >> held) & 0x3F];
         }
     }
-    if (held > 0)
+    if (held > 0) {
         out += kAlphabet[(bits << (6 - held)) & 0x3F];
+    }
     return out;
 }
 
 std::string Escaped(const std::string& text) {
     std::string out;
     for (const char c : text) {
-        if (c == ':' || c == '/')
+        if (c == ':' || c == '/') {
             out += c == ':' ? "%3A" : "%2F";
-        else
+        } else {
             out += c;
+        }
     }
     return out;
 }
@@ -112,8 +114,9 @@ protected:
             page.elements = {Element("a", "", "", "Images"), e.next};
             launcher.site.pages[key] = page;
             launcher.site.controlTargets[key][1] = Key(e, number + 1);
-            if (!location.empty())
+            if (!location.empty()) {
                 launcher.site.locations[key] = location;
+            }
         }
     }
     static std::string Key(const EngineCase& e, int number) {
@@ -155,8 +158,9 @@ TEST_F(SecureListBuilderTest, EachEnginePagesThroughItsOwnNextControlAndUnwrapsI
                 expected.push_back("p" + std::to_string(page) + domain);
             }
         }
-        if (e.index != 0)
+        if (e.index != 0) {
             expected.push_back("youtube.com");
+        }
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(queued, expected) << e.name;
         EXPECT_EQ(local.engine->StatusText(2), "Not enough results") << e.name;

@@ -37,8 +37,9 @@ std::vector<StoredFax> StoredFaxes(const std::string& databasePath) {
                 const unsigned char* text = sqlite3_column_text(statement, c);
                 return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
             };
-            while (sqlite3_step(statement) == SQLITE_ROW)
+            while (sqlite3_step(statement) == SQLITE_ROW) {
                 rows.push_back({column(0), column(1), column(2), column(3)});
+            }
         }
         sqlite3_finalize(statement);
     }
@@ -131,16 +132,18 @@ TEST_F(WholeRoad, TwoPhrasesInARowFromResultPagesToStoredNumbers) {
     EXPECT_GT(perPhrase["plumbers"], 0);
     EXPECT_EQ(h.engine->FaxesFoundCount(), static_cast<std::int32_t>(stored.size()));
     // Result domains only ever reach the crawl through the queue: no engine host was asked for.
-    for (const test::RecordedRequest& request : web.Requests())
+    for (const test::RecordedRequest& request : web.Requests()) {
         EXPECT_TRUE(request.host.starts_with("alpha") || request.host.starts_with("beta")) << request.host;
+    }
 }
 
 TEST_F(WholeRoad, AutoAdvanceAfterTheChosenNumberOfWebsitesListsTheNextPhrase) {
     // The first phrase's sites never end: every page links to one more page of its site. Forty
     // results keep the queue from running dry while the first ten downloads start.
     web.SetGenerator([](const std::string& host, const std::string& path) -> std::optional<std::string> {
-        if (!host.starts_with("gamma"))
+        if (!host.starts_with("gamma")) {
             return std::nullopt;
+        }
         const int depth = path == "/" ? 0 : std::atoi(path.c_str() + 2);
         return test::FixtureWeb::OkResponse("<html><body>\n<a href=\"http://" + host + "/p" +
                                             std::to_string(depth + 1) + ".html\">More</a>\n</body></html>");
@@ -165,8 +168,9 @@ TEST_F(WholeRoad, AutoAdvanceAfterTheChosenNumberOfWebsitesListsTheNextPhrase) {
     // 1,000 takes fetch; the 1,001st advances. Downloads in flight at that moment may be cut
     // before their request went out.
     std::size_t endless = 0;
-    for (const test::RecordedRequest& request : web.Requests())
+    for (const test::RecordedRequest& request : web.Requests()) {
         endless += request.host.starts_with("gamma") ? 1 : 0;
+    }
     EXPECT_LE(endless, 1000u);
     EXPECT_GE(endless, 990u);
 

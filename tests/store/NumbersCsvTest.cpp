@@ -84,8 +84,9 @@ TEST(NumbersCsv, DatesAreTheCalendarDayOrKeptWhole) {
         {"2026-3-04 05:06", "2026-3-04 05:06"},
         {"2026-03-045", "2026-03-045"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(IsoDate(c.stored), c.written) << c.stored;
+    }
 }
 
 } // namespace

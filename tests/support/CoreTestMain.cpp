@@ -1,7 +1,6 @@
 // GoogleTest main for tests that need a Qt event loop but no windows.
 #include <QCoreApplication>
 #include <QStandardPaths>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

@@ -1,8 +1,9 @@
 // The converter and its fast forward scans against slow literal versions of the rules,
 // on generated inputs built from the pieces that matter to them.
+#include "text/HtmlScan.h"
+
 #include "ReferenceConverter.h"
 #include "ReferenceScan.h"
-#include "text/HtmlScan.h"
 #include "text/HtmlToText.h"
 
 #include <algorithm>

@@ -78,8 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RtfMalformed, DeepNestingKeepsBalanceAndFormat) {
     constexpr int depth = 200000;
     std::string rtf = "{\\rtf1 ";
-    for (int i = 0; i < depth; ++i)
+    for (int i = 0; i < depth; ++i) {
         rtf += "{\\b ";
+    }
     rtf += "x" + std::string(depth, '}') + "y}";
     const RtfDocument document = ReadRtf(rtf);
     EXPECT_EQ(RtfPlainText(document), "xy");
@@ -124,12 +125,14 @@ TEST(RtfFormat, ParagraphTakesFormatInForceAtItsMark) {
 TEST(RtfHtml, EscapesMarkupAndWritesOnlyAscii) {
     std::string bytes;
     for (int c = 0x20; c < 0x100; ++c) {
-        if (c != '\\' && c != '{' && c != '}')
+        if (c != '\\' && c != '{' && c != '}') {
             bytes.push_back(static_cast<char>(c));
+        }
     }
     const std::string html = RtfToHtml(ReadRtf("{\\rtf1 " + bytes + "}"));
-    for (const char c : html)
+    for (const char c : html) {
         ASSERT_LT(static_cast<unsigned char>(c), 0x80);
+    }
     EXPECT_NE(html.find("&lt;"), std::string::npos);
     EXPECT_NE(html.find("&amp;"), std::string::npos);
     EXPECT_NE(html.find("&quot;"), std::string::npos);

@@ -27,8 +27,9 @@ std::string ReadFile(const fs::path& path) {
 
 std::set<std::string> Listing(const fs::path& folder) {
     std::set<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         names.insert(fs::relative(entry.path(), folder).string());
+    }
     return names;
 }
 
@@ -180,10 +181,11 @@ TEST(CurrentAppFolderPlaces, PerUserFolderFollowsXdgDataHome) {
     const AppFolderPlaces places = CurrentAppFolderPlaces();
 
     QStandardPaths::setTestModeEnabled(true);
-    if (saved.isEmpty())
+    if (saved.isEmpty()) {
         qunsetenv("XDG_DATA_HOME");
-    else
+    } else {
         qputenv("XDG_DATA_HOME", saved);
+    }
     EXPECT_EQ(places.userDataFolder, home.path().toStdString() + "/Tarnwick");
     EXPECT_FALSE(places.installedBinFolder.empty());
     EXPECT_NE(places.sharedDataFolder.find("tarnwick"), std::string::npos);

@@ -1,6 +1,7 @@
 // Tests of start-up from the splash window, the help, about and browser windows and the rule
 // that decides when the program ends.
 #include "ui/AuxWindows.h"
+
 #include "ui/Shutdown.h"
 #include "ui/Skin.h"
 #include "ui/Twips.h"
@@ -102,8 +103,9 @@ TEST_F(AuxWindowsTest, SplashLoadsThenMainWindowOnTheSeventyFifthTick) {
     EXPECT_EQ(splash.size(), QSize(TwipsToPx(splash, 7170), TwipsToPx(splash, 4770)));
 
     splash.Timer2().start();
-    for (int tick = 1; tick < 75; ++tick)
+    for (int tick = 1; tick < 75; ++tick) {
         splash.Timer2_Timer();
+    }
     EXPECT_TRUE(splashUpAtMainLoad.empty());
     EXPECT_EQ(splash.ticks(), 148);
     splash.Timer2_Timer();
@@ -145,8 +147,9 @@ TEST_F(AuxWindowsTest, SplashFailingSkinEngineDoesNotStopStartUp) {
     int mainLoads = 0;
     windows.Start([&] { ++mainLoads; });
     windows.splash()->Timer2().stop();
-    for (int tick = 0; tick < 75; ++tick)
+    for (int tick = 0; tick < 75; ++tick) {
         windows.splash()->Timer2_Timer();
+    }
     EXPECT_EQ(mainLoads, 1);
 }
 
@@ -181,12 +184,14 @@ TEST_F(AuxWindowsTest, ShowAtStartupClearedMeansNoHelpAtNextStart) {
     // The main window's load opens the help window only when the stored value is "1".
     const auto startProgram = [this](AuxWindows& windows) {
         windows.Start([&] {
-            if (settings_.Read("showHelp", "1") == "1")
+            if (settings_.Read("showHelp", "1") == "1") {
                 windows.ShowHelp();
+            }
         });
         windows.splash()->Timer2().stop();
-        for (int tick = 0; tick < 75; ++tick)
+        for (int tick = 0; tick < 75; ++tick) {
             windows.splash()->Timer2_Timer();
+        }
     };
     {
         AuxWindows first(settings_, Folder());
@@ -244,10 +249,12 @@ TEST_F(AuxWindowsTest, AboutWindowShowsCaptionAndFourValues) {
     EXPECT_EQ(about->Label1().font().pointSizeF(), 14.25);
 
     QStringList skinned;
-    for (const SkinLabel* label : about->findChildren<SkinLabel*>())
+    for (const SkinLabel* label : about->findChildren<SkinLabel*>()) {
         skinned << label->text();
-    for (const char* caption : {"Version:", "Owned By:", "Website:"})
+    }
+    for (const char* caption : {"Version:", "Owned By:", "Website:"}) {
         EXPECT_TRUE(skinned.contains(QString::fromLatin1(caption))) << caption;
+    }
 }
 
 // Each window, asked for again while it is open behind another window or minimised, comes to
@@ -336,8 +343,9 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++paints;
+        }
         return false;
     }
 };

@@ -11,8 +11,9 @@ namespace {
 
 QStringList Items(const QComboBox* combo) {
     QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
+    for (int i = 0; i < combo->count(); ++i) {
         items.append(combo->itemText(i));
+    }
     return items;
 }
 

@@ -119,8 +119,9 @@ TEST_F(HarvestFromTheWindow, StartHarvestsTheFixtureWebIntoTheListAndTheDatabase
     // with the harvest.
     const std::vector<std::string> stored = env.database().AllFaxes();
     EXPECT_EQ(std::set<std::string>(stored.begin(), stored.end()).size(), stored.size());
-    for (const std::string& number : stored)
+    for (const std::string& number : stored) {
         EXPECT_EQ(numbers.count(number), 1u) << number;
+    }
     ASSERT_GE(stored.size(), numbers.size() / 2);
 
     // The preview holds the newest numbers in the order they were stored, with their regions.
@@ -146,8 +147,9 @@ TEST_F(HarvestFromTheWindow, StartHarvestsTheFixtureWebIntoTheListAndTheDatabase
 
 TEST_F(HarvestFromTheWindow, StopTakesEffectAtOnceWhileDownloadsAreInFlight) {
     ServeSites(45);
-    for (int i = 0; i < 45; ++i)
+    for (int i = 0; i < 45; ++i) {
         web.SetHostility("clinic" + std::to_string(i) + ".com", Hostility::Silent);
+    }
     ChooseAndAdd("dentists");
     Find<QToolButton>("Command1")->click();
     ASSERT_TRUE(

@@ -48,8 +48,9 @@ protected:
 QRect VisibleRect(const QWidget* window, const QWidget* child) {
     QRect visible(child->mapTo(window, QPoint(0, 0)), child->size());
     for (const QWidget* parent = child->parentWidget(); parent != nullptr && parent != window;
-         parent = parent->parentWidget())
+         parent = parent->parentWidget()) {
         visible &= QRect(parent->mapTo(window, QPoint(0, 0)), parent->size());
+    }
     return visible;
 }
 
@@ -92,8 +93,9 @@ TEST_F(MainWindowLook, NothingRunsUnderTheStatusBarAtTheDesignSizeAndWhenSmall) 
         for (const QWidget* child : w.form->findChildren<QWidget*>()) {
             if (!child->isVisible() || child == statusBar || statusBar->isAncestorOf(child) ||
                 child->objectName() == QLatin1String("pb1") || child->window() != w.form.get() ||
-                child->objectName().startsWith(QLatin1String("qt_")) || child->isAncestorOf(statusBar))
+                child->objectName().startsWith(QLatin1String("qt_")) || child->isAncestorOf(statusBar)) {
                 continue;
+            }
             EXPECT_FALSE(VisibleRect(w.form.get(), child).intersects(bar))
                 << child->metaObject()->className() << " " << child->objectName().toStdString();
         }

@@ -22,15 +22,17 @@ namespace {
 
 QStringList Items(const QListWidget* list) {
     QStringList items;
-    for (int i = 0; i < list->count(); ++i)
+    for (int i = 0; i < list->count(); ++i) {
         items << list->item(i)->text();
+    }
     return items;
 }
 
 void Select(QListWidget* list, int row) {
     list->clearSelection();
-    if (row >= 0)
+    if (row >= 0) {
         list->item(row)->setSelected(true);
+    }
 }
 
 TEST(MainWindowControls, CaptionsTooltipsAndStartStates) {
@@ -83,8 +85,9 @@ TEST(MainWindowControls, CaptionsTooltipsAndStartStates) {
 
     const std::pair<const char*, const char*> frames[] = {
         {"Frame1", "Searches"}, {"Frame2", "Emails"}, {"Frame4", "Options"}, {"Frame3", "Statistics"}};
-    for (const auto& [name, title] : frames)
+    for (const auto& [name, title] : frames) {
         EXPECT_EQ(w.Find<QGroupBox>(name)->title(), QLatin1String(title));
+    }
 
     // Design geometry at 96 DPI: 15 twips to a pixel.
     const int dpi = w.form->logicalDpiX();
@@ -94,8 +97,9 @@ TEST(MainWindowControls, CaptionsTooltipsAndStartStates) {
 
     w.form->Load();
     EXPECT_EQ(w.form->windowTitle(), QStringLiteral("Tarnwick by Test Works"));
-    for (const char* item : {"mnuFileItem", "mnuHelpItem", "mnuAboutItem"})
+    for (const char* item : {"mnuFileItem", "mnuHelpItem", "mnuAboutItem"}) {
         EXPECT_NE(w.form->findChild<QAction*>(QLatin1String(item)), nullptr) << item;
+    }
     EXPECT_EQ(w.form->findChild<QAction*>(QStringLiteral("mnuHelpItem"))->text(),
               QStringLiteral("View Help File"));
     EXPECT_EQ(w.form->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^Panel[1-4]$"))).size(), 4);
@@ -175,10 +179,12 @@ TEST(MainWindowSearches, TheCurrentSearchCannotBeDeletedWhileHarvesting) {
 
 TEST(MainWindowSearches, CancelInConfirmDeleteChangesNothingAndOkDeletesTheQueue) {
     UiEnvironment env;
-    for (std::string phrase : {"first", "second"})
+    for (std::string phrase : {"first", "second"}) {
         env.database().AddSearch(phrase);
-    for (std::string site : {"a.example", "b.example", "c.example"})
+    }
+    for (std::string site : {"a.example", "b.example", "c.example"}) {
         env.database().AddWebsite(site);
+    }
     WindowUnderTest w(env);
     w.form->Load();
     auto* resume = w.Find<QToolButton>("cmdResume");
@@ -245,8 +251,9 @@ TEST(MainWindowLayout, ShrinkingNeverGivesANegativeGeometry) {
         w.form->resize(size);
         QApplication::processEvents();
         for (const QWidget* child : w.form->findChildren<QWidget*>()) {
-            if (child->objectName().startsWith(QLatin1String("qt_")) || !child->isVisible())
+            if (child->objectName().startsWith(QLatin1String("qt_")) || !child->isVisible()) {
                 continue; // the toolkit's own parts, e.g. the menu bar's overflow button
+            }
             const QRect g = child->geometry();
             EXPECT_TRUE(g.x() >= 0 && g.y() >= 0 && g.width() >= 0 && g.height() >= 0)
                 << child->objectName().toStdString() << " " << g.x() << "," << g.y() << " " << g.width()

@@ -14,8 +14,9 @@ namespace {
 
 QStringList Texts(const std::vector<const char*>& texts) {
     QStringList list;
-    for (const char* text : texts)
+    for (const char* text : texts) {
         list << QString::fromUtf8(text);
+    }
     return list;
 }
 
@@ -48,8 +49,9 @@ protected:
 
     QStringList Shown(int column = NumbersModel::Number) const {
         QStringList texts;
-        for (int row = 0; row < filter.rowCount(); ++row)
+        for (int row = 0; row < filter.rowCount(); ++row) {
             texts << filter.index(row, column).data().toString();
+        }
         return texts;
     }
 
@@ -63,13 +65,15 @@ protected:
 TEST_F(NumbersModelTest, ColumnsShowEachFieldWithTheDateAloneAndTheCodePageAsUnicode) {
     ASSERT_EQ(model.columnCount(), 5);
     const QStringList titles = Texts({"Number", "Region", "Website", "Search", "Found"});
-    for (int column = 0; column < 5; ++column)
+    for (int column = 0; column < 5; ++column) {
         EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), titles[column]);
+    }
     ASSERT_EQ(model.rowCount(), 4);
     const QStringList third =
         Texts({"1-217-555-0102", "Illinois", "springfield.example", "café owners", "2026-03-03"});
-    for (int column = 0; column < 5; ++column)
+    for (int column = 0; column < 5; ++column) {
         EXPECT_EQ(model.index(2, column).data().toString(), third[column]) << column;
+    }
 }
 
 TEST_F(NumbersModelTest, SortsEveryColumnBothWaysWithEqualTextsInStoreOrder) {
@@ -131,8 +135,9 @@ TEST_F(NumbersModelTest, SearchMatchesAnyShownColumnIgnoringLetterCase) {
 
 TEST_F(NumbersModelTest, RegionsAreCountedListedByNameAndFilter) {
     std::vector<std::pair<std::string, int>> regions;
-    for (const int region : model.RegionsByName())
+    for (const int region : model.RegionsByName()) {
         regions.emplace_back(model.RegionName(region).toStdString(), model.RegionTotal(region));
+    }
     EXPECT_EQ(regions, (std::vector<std::pair<std::string, int>>{
                            {"Illinois", 2}, {"New York", 1}, {"Unknown/International", 1}}));
 
@@ -156,8 +161,9 @@ TEST_F(NumbersModelTest, StoreChangesArePickedUpWithoutLosingSortOrSelection) {
     select("+44-20-7946-0958");
     const auto selected = [&] {
         QStringList numbers;
-        for (const QModelIndex& index : selection.selectedRows())
+        for (const QModelIndex& index : selection.selectedRows()) {
             numbers << index.data().toString();
+        }
         numbers.sort();
         return numbers;
     };
@@ -200,8 +206,9 @@ TEST_F(NumbersModelTest, DeletingARowRemovesExactlyThatRecordAndItsCount) {
     EXPECT_EQ(model.RegionTotal(illinois), 1);
     const auto left = database.FaxDetailsFrom(0);
     ASSERT_TRUE(left.has_value());
-    for (const FaxDetails& record : *left)
+    for (const FaxDetails& record : *left) {
         EXPECT_NE(record.fax, "1-312-555-0100");
+    }
     ASSERT_TRUE(model.Refresh());
     EXPECT_EQ(model.rowCount(), 3);
 }

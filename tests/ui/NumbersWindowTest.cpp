@@ -27,8 +27,9 @@ namespace {
 
 QStringList Texts(const std::vector<const char*>& texts) {
     QStringList list;
-    for (const char* text : texts)
+    for (const char* text : texts) {
         list << QString::fromUtf8(text);
+    }
     return list;
 }
 
@@ -73,9 +74,10 @@ protected:
     QString Number(int row) const { return table->model()->index(row, 0).data().toString(); }
     void SelectRows(std::initializer_list<int> rows) {
         table->clearSelection();
-        for (const int row : rows)
+        for (const int row : rows) {
             table->selectionModel()->select(table->model()->index(row, 0),
                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
     }
     QByteArray Written() const {
         QFile file(output);
@@ -109,8 +111,9 @@ TEST_F(NumbersWindowTest, FileMenuOpensOneModelessWindowBeforeExit) {
     EXPECT_EQ(w.form->findChildren<NumbersWindow*>().size(), 1);
 
     QStringList columns;
-    for (int column = 0; column < table->model()->columnCount(); ++column)
+    for (int column = 0; column < table->model()->columnCount(); ++column) {
         columns << table->model()->headerData(column, Qt::Horizontal).toString();
+    }
     EXPECT_EQ(columns, Texts({"Number", "Region", "Website", "Search", "Found"}));
 }
 
@@ -118,8 +121,9 @@ TEST_F(NumbersWindowTest, StatusLineAndRegionListFollowSearchAndFilter) {
     EXPECT_EQ(Status(), QStringLiteral("3 of 3 numbers"));
     auto* regions = Control<QComboBox>("cmbRegion");
     QStringList entries;
-    for (int i = 0; i < regions->count(); ++i)
+    for (int i = 0; i < regions->count(); ++i) {
         entries << regions->itemText(i);
+    }
     EXPECT_EQ(entries, Texts({"All regions", "Illinois (2)", "New York (1)"}));
 
     QTest::keyClicks(Control<QLineEdit>("txtFind"), QStringLiteral("CHICAGO"));
@@ -151,8 +155,9 @@ TEST_F(NumbersWindowTest, ContextMenuOffersCopyOpenAndDelete) {
     ASSERT_NE(menu, nullptr);
     QStringList texts;
     for (QAction* action : menu->actions()) {
-        if (!action->isSeparator())
+        if (!action->isSeparator()) {
             texts << action->text();
+        }
     }
     EXPECT_EQ(texts, Texts({"Copy number", "Open website", "Delete number"}));
     menu->actions()[0]->trigger();
@@ -272,16 +277,18 @@ TEST_F(NumbersWindowTest, NumbersStoredMeanwhileAppearWithoutLosingSelectionOrFi
 }
 
 TEST_F(NumbersWindowTest, RowsStoredAboveTheViewLeaveTheRowsOnScreenWhereTheyAre) {
-    for (int i = 0; i < 200; ++i)
+    for (int i = 0; i < 200; ++i) {
         AddFax("1-500-555-" + std::to_string(1000 + i), "more.example", "lawyers", "Illinois");
+    }
     window->Poll();
     window->resize(600, 300);
     table->verticalScrollBar()->setValue(50);
     const QString top = table->indexAt(QPoint(0, 0)).data().toString();
     ASSERT_FALSE(top.isEmpty());
 
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         AddFax("1-100-555-" + std::to_string(1000 + i), "first.example", "lawyers", "Illinois");
+    }
     window->Poll();
     EXPECT_EQ(Number(0), QStringLiteral("1-100-555-1000"));
     EXPECT_EQ(table->indexAt(QPoint(0, 0)).data().toString(), top);

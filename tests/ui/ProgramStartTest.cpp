@@ -17,8 +17,9 @@ bool HasFaxTable(const QString& path) {
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(db, "SELECT fax, Date, website, search, location FROM faxes", -1, &statement,
-                               nullptr) == SQLITE_OK)
+                               nullptr) == SQLITE_OK) {
             found = true;
+        }
         sqlite3_finalize(statement);
     }
     sqlite3_close(db);
@@ -44,8 +45,9 @@ TEST(Program, StartingInAFolderWithoutADatabaseCreatesIt) {
 
     QElapsedTimer clock;
     clock.start();
-    while (!HasFaxTable(database) && process.state() == QProcess::Running && clock.elapsed() < 20000)
+    while (!HasFaxTable(database) && process.state() == QProcess::Running && clock.elapsed() < 20000) {
         QThread::msleep(20);
+    }
     EXPECT_TRUE(HasFaxTable(database));
     EXPECT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
     process.kill();
@@ -70,8 +72,9 @@ TEST(Program, ASecondStartOnTheSameFolderSaysSoAndTouchesNothing) {
     const QString database = folder.filePath(QStringLiteral("spider.mdb"));
     QElapsedTimer clock;
     clock.start();
-    while (!HasFaxTable(database) && first.state() == QProcess::Running && clock.elapsed() < 20000)
+    while (!HasFaxTable(database) && first.state() == QProcess::Running && clock.elapsed() < 20000) {
         QThread::msleep(20);
+    }
     ASSERT_TRUE(HasFaxTable(database));
     const QStringList before = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
 

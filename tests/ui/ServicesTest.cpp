@@ -45,8 +45,9 @@ void WriteWave(const std::string& path, std::uint16_t format, std::uint32_t rate
                bool withListChunk = false) {
     std::ofstream out(path, std::ios::binary);
     const auto le32 = [&out](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             out.put(char((v >> (8 * i)) & 0xff));
+        }
     };
     const auto le16 = [&out](std::uint16_t v) {
         out.put(char(v & 0xff));

@@ -37,8 +37,9 @@ OptionState ShownOptions(const WindowUnderTest& w) {
 
 std::vector<QString> StatsTexts(const WindowUnderTest& w) {
     std::vector<QString> texts;
-    for (QLabel* label : w.form->findChildren<QLabel*>(QStringLiteral("lblStats")))
+    for (QLabel* label : w.form->findChildren<QLabel*>(QStringLiteral("lblStats"))) {
         texts.push_back(label->text());
+    }
     return texts;
 }
 
@@ -138,8 +139,9 @@ TEST(MainWindowSettings, TheOptionTableRoundTripsEveryKeyWithItsDefault) {
         WindowUnderTest w(env);
         w.form->Load();
         std::map<std::string, int> defaults;
-        for (const OptionControl& option : w.form->OptionTable())
+        for (const OptionControl& option : w.form->OptionTable()) {
             defaults[option.key] = option.fallback;
+        }
         const std::map<std::string, int> expected = {
             {"Combo1", -1},          {"Combo2", -1},      {"chkAuto", 0},       {"chkAddFax", 1},
             {"chkNonUS", 1},         {"chkSecureWeb", 0}, {"chkAudioEmail", 1}, {"chkAudioNext", 1},
@@ -156,8 +158,9 @@ TEST(MainWindowSettings, TheOptionTableRoundTripsEveryKeyWithItsDefault) {
     }
     WindowUnderTest again(env);
     again.form->Load();
-    for (const OptionControl& option : again.form->OptionTable())
+    for (const OptionControl& option : again.form->OptionTable()) {
         EXPECT_EQ(ShownValue(option), chosen[option.key]) << option.key;
+    }
 }
 
 TEST(MainWindowSettings, SecureWebIsOffByDefaultWrittenOnClickAndReadByTheEngine) {
@@ -320,8 +323,9 @@ TEST(SettingsStore, EveryValueReadsBackUnchangedAtTheNextStart) {
                                                                      {"empty", ""}};
     {
         QtSettingsStore store;
-        for (const auto& [key, value] : values)
+        for (const auto& [key, value] : values) {
             store.Write(key, value);
+        }
     }
     // Read back through another settings object on the file, as the next start does.
     QSettings file(env.settingsFile(), QSettings::IniFormat);
@@ -332,8 +336,9 @@ TEST(SettingsStore, EveryValueReadsBackUnchangedAtTheNextStart) {
             << key;
     }
     QtSettingsStore again;
-    for (const auto& [key, value] : values)
+    for (const auto& [key, value] : values) {
         EXPECT_EQ(again.Read(key, "<absent>"), value) << key;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Tests of the skin layer: colouring by control kind, the engine's life cycle and skinned labels.
-#include "ui/Artwork.h"
 #include "ui/Skin.h"
+
+#include "ui/Artwork.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -70,25 +71,29 @@ TEST_F(SkinTest, ApplyColoursByControlKind) {
     QWidget window;
     auto* frame = new QGroupBox(&window); // controls inside frames are controls of the window too
     std::vector<QWidget*> controls;
-    for (const auto& kindCase : cases)
+    for (const auto& kindCase : cases) {
         controls.push_back(kindCase.make(frame));
+    }
     const QPalette before = controls.front()->palette();
     ApplyColours(window);
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].kind);
         EXPECT_EQ(ControlTypeName(*controls[i]), QString::fromLatin1(cases[i].kind));
         const QPalette palette = controls[i]->palette();
-        if (cases[i].back.isValid())
+        if (cases[i].back.isValid()) {
             EXPECT_EQ(palette.color(cases[i].backRole), cases[i].back);
-        else
+        } else {
             EXPECT_TRUE(palette.color(cases[i].backRole) != a && palette.color(cases[i].backRole) != c);
-        if (cases[i].fore.isValid())
+        }
+        if (cases[i].fore.isValid()) {
             EXPECT_EQ(palette.color(QPalette::Text), cases[i].fore);
-        else
+        } else {
             EXPECT_NE(palette.color(QPalette::Text), b);
+        }
         // D is never used on a control.
-        for (int role = 0; role < QPalette::NColorRoles; ++role)
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
             EXPECT_NE(palette.color(static_cast<QPalette::ColorRole>(role)), QColor(10, 11, 12));
+        }
     }
     EXPECT_TRUE(window.property("skinned").toBool());
     EXPECT_NE(before.color(QPalette::Button), a);

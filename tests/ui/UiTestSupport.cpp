@@ -55,8 +55,9 @@ void AnswerNextMessageBox(QMessageBox::StandardButton button, SeenBox& seen) {
     auto* poll = new QTimer(qApp);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, button, &seen] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
+        if (!box) {
             return;
+        }
         seen = {box->windowTitle(), box->text(), box->standardButtons()};
         box->button(button)->click();
         poll->deleteLater();

@@ -29,8 +29,9 @@ struct RecordingPrompts final : UserPrompts {
     }
     bool ConfirmOkCancel(const std::string& text, const std::string& title) override {
         questions.emplace_back(text, title);
-        if (answers.empty())
+        if (answers.empty()) {
             return true;
+        }
         const bool answer = answers.front();
         answers.pop_front();
         return answer;

@@ -36,8 +36,9 @@ class LoopbackProxy final : public QObject {
 public:
     LoopbackProxy() {
         connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection())
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
                 Serve(socket);
+            }
         });
         server_.listen(QHostAddress::LocalHost);
     }
@@ -56,8 +57,9 @@ private:
             QByteArray& pending = buffers_[socket];
             pending += socket->readAll();
             const qsizetype end = pending.indexOf("\r\n\r\n");
-            if (end < 0)
+            if (end < 0) {
                 return;
+            }
             const QByteArray header = pending.left(end).toLower();
             const qsizetype lengthAt = header.indexOf("\r\ncontent-length:");
             const qsizetype length =
@@ -65,8 +67,9 @@ private:
                              : header.mid(lengthAt + 17, header.indexOf("\r\n", lengthAt + 2) - lengthAt - 17)
                                    .trimmed()
                                    .toLongLong();
-            if (pending.size() < end + 4 + length)
+            if (pending.size() < end + 4 + length) {
                 return;
+            }
             const QList<QByteArray> requestLine = pending.left(pending.indexOf("\r\n")).split(' ');
             const std::string target = requestLine.size() > 1 ? requestLine[1].toStdString() : std::string();
             targets.push_back(target);
@@ -114,8 +117,9 @@ public:
 bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
-    while (!done() && clock.elapsed() < timeoutMs)
+    while (!done() && clock.elapsed() < timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    }
     return done();
 }
 
@@ -134,10 +138,12 @@ std::string WebEngineFailure() {
                      [&](QWebEnginePage::RenderProcessTerminationStatus, int) { crashed = true; });
     view.setHtml(QStringLiteral("<html><body><p>probe</p></body></html>"));
     RunUntil([&] { return finished || crashed; }, 60000);
-    if (crashed)
+    if (crashed) {
         return "its render process ended";
-    if (!finished)
+    }
+    if (!finished) {
         return "a local page never finished loading";
+    }
     return ok ? std::string() : "a local page failed to load";
 }
 
@@ -160,9 +166,10 @@ class WebEngineListBuilder : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::string failure = WebEngineFailure();
-        if (!failure.empty())
+        if (!failure.empty()) {
             GTEST_SKIP() << "Qt WebEngine cannot start on this machine (" << failure
                          << "); the window test is skipped";
+        }
         proxy->targets.clear();
         ASSERT_TRUE(database.EnsureExists());
         engine.SetListBuilder(&launcher);
@@ -234,8 +241,9 @@ TEST_F(WebEngineListBuilder, LoadsAResultPageAndQueuesItsDomains) {
         database.DeleteWebsite(website);
     }
     std::vector<std::string> expected;
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 20; ++i) {
         expected.push_back("site" + std::to_string(i) + ".com");
+    }
     std::sort(queued.begin(), queued.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(queued, expected);
@@ -270,8 +278,9 @@ class WebEngineSecureBrowser : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::string failure = WebEngineFailure();
-        if (!failure.empty())
+        if (!failure.empty()) {
             GTEST_SKIP() << "Qt WebEngine cannot start on this machine (" << failure << ")";
+        }
         proxy->targets.clear();
         proxy->methods.clear();
         proxy->bodies.clear();
@@ -388,8 +397,9 @@ TEST_F(WebEngineListBuilder, TheSecureWebModeKeepsItsProfileInTheBrowserSubfolde
 } // namespace tarnwick
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     tarnwick::PrepareWebEngine();
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
