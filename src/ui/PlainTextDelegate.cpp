@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
+#include <utility>
 
 namespace tarnwick {
 namespace {
@@ -12,28 +13,38 @@ namespace {
 // Enough for the shown entries of a list and those that just left it.
 constexpr int kMaxKept = 256;
 
+QPixmap Draw(const QString& text, const QColor& color, const PlainTextDelegate::Look& look) {
+    QPixmap pixmap(look.room * look.pixelRatio);
+    pixmap.setDevicePixelRatio(look.pixelRatio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setFont(look.font);
+    painter.setPen(color);
+    const QString shown = QFontMetrics(look.font).elidedText(text, Qt::ElideRight, look.room.width());
+    painter.drawText(QRect(QPoint(0, 0), look.room), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     shown);
+    return pixmap;
+}
+
 } // namespace
 
 const QPixmap& PlainTextDelegate::Rendered(const QString& text, const QColor& color, const Look& look) const {
-    if (!(look == look_) || rendered_.size() > kMaxKept) {
-        rendered_.clear();
+    if (!(look == look_)) {
+        recent_.clear();
+        older_.clear();
         look_ = look;
     }
     const QString key = QString::number(color.rgba(), 16) + QLatin1Char(' ') + text;
-    auto found = rendered_.find(key);
-    if (found == rendered_.end()) {
-        QPixmap pixmap(look.room * look.pixelRatio);
-        pixmap.setDevicePixelRatio(look.pixelRatio);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setFont(look.font);
-        painter.setPen(color);
-        const QString shown = QFontMetrics(look.font).elidedText(text, Qt::ElideRight, look.room.width());
-        painter.drawText(QRect(QPoint(0, 0), look.room),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
-        found = rendered_.insert(key, pixmap);
+    if (const auto found = recent_.constFind(key); found != recent_.cend()) {
+        return *found;
     }
-    return *found;
+    if (recent_.size() >= kMaxKept) {
+        older_ = std::exchange(recent_, {});
+    }
+    if (const auto found = older_.constFind(key); found != older_.cend()) {
+        return *recent_.insert(key, *found);
+    }
+    return *recent_.insert(key, Draw(text, color, look));
 }
 
 void PlainTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
