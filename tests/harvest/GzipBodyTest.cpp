@@ -2,28 +2,16 @@
 // it), truncated and corrupt data, and which Content-Encoding values mean gzip.
 #include "harvest/GzipBody.h"
 
+#include "Gzipped.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include <zlib.h>
 
 namespace tarnwick {
 namespace {
 
-std::string Gzipped(const std::string& text) {
-    z_stream stream{};
-    EXPECT_EQ(deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY),
-              Z_OK);
-    std::string out(deflateBound(&stream, text.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
+using test::Gzipped;
 
 std::string PageText(std::size_t size) {
     std::string text;

@@ -1,6 +1,7 @@
 // The secure web's take and end of a harvest on the loopback fixture web: every queued website
 // is fetched, and the harvest ends only when no download or page is left.
 #include "EngineHarness.h"
+#include "Gzipped.h"
 
 #include <QSignalSpy>
 #include <algorithm>
@@ -8,27 +9,12 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
-#include <zlib.h>
 
 namespace tarnwick::test {
 namespace {
 
 std::string FaxPage(const std::string& number) {
     return "<body><p>Fax: (212) 555-" + number + "</p>";
-}
-
-std::string Gzipped(const std::string& text) {
-    z_stream stream{};
-    EXPECT_EQ(deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    std::string out(deflateBound(&stream, text.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
 }
 
 std::string GzipResponse(const std::string& body, bool chunked) {
