@@ -223,6 +223,8 @@ void Form1::BuildControls() {
         panels_[i] = new QLabel(StatusBar1_);
         panels_[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        // The panels show addresses taken from web pages: a tag in one is text, never markup.
+        panels_[i]->setTextFormat(Qt::PlainText);
     }
     // Only panel 1 exists until the load adds the other three.
     for (std::size_t i = 1; i < panels_.size(); ++i) {
@@ -386,7 +388,9 @@ void Form1::ShowPanel(int panel) {
     }
     label->setText(text);
     // The panels keep their widths, so a long text is cut; the whole of it is one hover away.
-    label->setToolTip(text);
+    // Tooltips take what looks like markup as markup, so such a text is shown escaped.
+    label->setToolTip(Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap)
+                                                : text);
 }
 
 void Form1::ShowButton(Button button, bool enabled) {

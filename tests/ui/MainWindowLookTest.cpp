@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -148,6 +149,20 @@ TEST_F(MainWindowLook, ACutStatusTextIsWhollyInItsTooltip) {
         EXPECT_EQ(label->toolTip(), QString::fromStdString(text));
         EXPECT_EQ(label->width(), width);
     }
+}
+
+// An address from a hostile page may hold tags; the status bar shows them as they are written.
+TEST_F(MainWindowLook, MarkupInAStatusTextIsShownAsText) {
+    const std::string text =
+        "Downloading: shop.example.com/<b>x</b><img src=\"/dev/zero\"><a href=\"y\">z</a>";
+    auto* label = w.form->findChild<QLabel*>(QStringLiteral("Panel1"));
+    ASSERT_NE(label, nullptr);
+    w.engine->SetStatusText(1, text);
+    EXPECT_EQ(label->text(), QString::fromStdString(text));
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    QTextDocument tooltip;
+    tooltip.setHtml(label->toolTip());
+    EXPECT_EQ(tooltip.toPlainText(), QString::fromStdString(text)) << "the tooltip shows the tags as text";
 }
 
 TEST(MainWindowExport, AnOpenExportWindowComesForward) {
