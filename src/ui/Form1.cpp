@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
