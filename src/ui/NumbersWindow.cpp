@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollBar>
@@ -80,19 +81,30 @@ NumbersWindow::NumbersWindow(Database& database, SettingsStore& settings, QStrin
     BuildControls();
 
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    chooseFile = [this](const QString& startPath) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Export CSV"), startPath,
-                                            QStringLiteral("CSV files (*.csv);;All files (*)"));
+    chooseFile = [this](const QString& startPath, std::function<void(const QString&)> answer) {
+        auto* dialog = new QFileDialog(this, QStringLiteral("Export CSV"), startPath,
+                                       QStringLiteral("CSV files (*.csv);;All files (*)"));
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &QFileDialog::finished, this, [dialog, answer = std::move(answer)](int result) {
+            const QStringList chosen = dialog->selectedFiles();
+            answer(result == QDialog::Accepted && !chosen.isEmpty() ? chosen.first() : QString());
+        });
+        dialog->open();
     };
-    confirmYesNo = [this](const QString& question) {
-        QMessageBox box(QMessageBox::Question, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
-                        this);
-        box.setDefaultButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes;
+    confirmYesNo = [this](const QString& question, std::function<void(bool)> answer) {
+        auto* box = new QMessageBox(QMessageBox::Question, windowTitle(), question,
+                                    QMessageBox::Yes | QMessageBox::No, this);
+        box->setDefaultButton(QMessageBox::No);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        connect(box, &QMessageBox::finished, this,
+                [answer = std::move(answer)](int result) { answer(result == QMessageBox::Yes); });
+        box->open();
     };
     showWarning = [this](const QString& message) {
-        QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
-        box.exec();
+        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
     };
 
     connect(&model_, &NumbersModel::regionsChanged, this, &NumbersWindow::FillRegions);
@@ -338,15 +350,21 @@ void NumbersWindow::DeleteNumber(int shownRow) {
     if (shownRow < 0 || shownRow >= filter_.rowCount()) {
         return;
     }
+    if (!confirmYesNo) {
+        return;
+    }
     const QPersistentModelIndex row = filter_.index(shownRow, 0);
     const QString number = filter_.index(shownRow, NumbersModel::Number).data().toString();
-    if (!confirmYesNo || !confirmYesNo(QStringLiteral("Delete the number %1?").arg(number))) {
-        return;
-    }
-    // The row may have moved or gone while the question was open.
-    if (!row.isValid()) {
-        return;
-    }
+    QPointer<NumbersWindow> self(this);
+    confirmYesNo(QStringLiteral("Delete the number %1?").arg(number), [self, row, number](bool yes) {
+        // The row may have moved or gone while the question was open.
+        if (self && yes && row.isValid()) {
+            self->DeleteRow(row, number);
+        }
+    });
+}
+
+void NumbersWindow::DeleteRow(const QPersistentModelIndex& row, const QString& number) {
     const bool deleted = model_.DeleteRow(filter_.mapToSource(row).row());
     ShowStatus();
     if (deleted) {
@@ -391,9 +409,20 @@ void NumbersWindow::ExportCsv() {
     if (!model_.Readable()) {
         return;
     }
-    const QString start = appFolder_ + QStringLiteral("/numbers.csv");
-    const QString fileName = chooseFile ? chooseFile(start) : QString();
-    if (fileName.isEmpty()) {
+    if (!chooseFile) {
+        return;
+    }
+    QPointer<NumbersWindow> self(this);
+    chooseFile(appFolder_ + QStringLiteral("/numbers.csv"), [self](const QString& fileName) {
+        if (self && !fileName.isEmpty()) {
+            self->WriteCsv(fileName);
+        }
+    });
+}
+
+// The rows shown once the file is chosen: the search and filter of that moment.
+void NumbersWindow::WriteCsv(const QString& fileName) {
+    if (!model_.Readable()) {
         return;
     }
     std::vector<FaxDetails> shown;

@@ -6,6 +6,7 @@
 #include "harvest/HarvestEngine.h"
 #include "ui/NumbersModel.h"
 
+#include <QPersistentModelIndex>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -29,11 +30,13 @@ public:
     NumbersWindow(Database& database, SettingsStore& settings, QString appFolder,
                   std::function<bool()> secureWeb, QWidget* parent = nullptr);
 
-    // Replaceable so tests need no browser and no modal dialog.
+    // Replaceable so tests need no browser and no dialog. The dialogs answer later, through the
+    // function they are given: a harvest goes on while they are open, and no event loop of theirs
+    // runs its steps.
     std::function<void(const QUrl&)> openUrl;
     // The save dialog, given the starting path; an empty answer means cancelled.
-    std::function<QString(const QString& startPath)> chooseFile;
-    std::function<bool(const QString& question)> confirmYesNo;
+    std::function<void(const QString& startPath, std::function<void(const QString&)> answer)> chooseFile;
+    std::function<void(const QString& question, std::function<void(bool yes)> answer)> confirmYesNo;
     std::function<void(const QString& message)> showWarning;
 
     // Reads what the store changed since the last look; the window's timer calls it every second.
@@ -69,6 +72,8 @@ private:
     void FillRegions();
     void ShowStatus();
     int SourceRow(int shownRow) const;
+    void DeleteRow(const QPersistentModelIndex& row, const QString& number);
+    void WriteCsv(const QString& fileName);
 
     SettingsStore& settings_;
     QString appFolder_;

@@ -53,13 +53,13 @@ protected:
         window = w.form->numbersWindow();
         ASSERT_NE(window, nullptr);
         window->openUrl = [this](const QUrl& url) { opened << url; };
-        window->chooseFile = [this](const QString& start) {
+        window->chooseFile = [this](const QString& start, std::function<void(const QString&)> answer) {
             startPaths << start;
-            return output;
+            answer(output);
         };
-        window->confirmYesNo = [this](const QString& question) {
+        window->confirmYesNo = [this](const QString& question, std::function<void(bool)> answer) {
             questions << question;
-            return answerYes;
+            answer(answerYes);
         };
         window->showWarning = [this](const QString& message) { warnings << message; };
         table = window->table();
@@ -198,6 +198,30 @@ TEST_F(NumbersWindowTest, DeleteAsksFirstAndRemovesOnlyThatNumberWithoutTouching
                     .isEmpty());
     EXPECT_EQ(w.engine->Stats().sessionNumbersFound, 3);
     EXPECT_EQ(w.engine->Stats().histNumbersFound, 3);
+}
+
+// The question waits for the user without an event loop of its own; numbers stored meanwhile
+// move the rows, and the answer deletes the number it asked about, or nothing once it is gone.
+TEST_F(NumbersWindowTest, TheAnswerComesLaterAndDeletesTheNumberAskedAbout) {
+    std::vector<std::function<void(bool)>> pending;
+    window->confirmYesNo = [&](const QString& question, std::function<void(bool)> answer) {
+        questions << question;
+        pending.push_back(std::move(answer));
+    };
+    const QRect first = table->visualRect(table->model()->index(0, 0));
+    window->ShowContextMenu(first.center())->actions().last()->trigger();
+    window->ShowContextMenu(first.center())->actions().last()->trigger();
+    ASSERT_EQ(pending.size(), 2u);
+    AddFax("1-100-555-0100", "first.example", "lawyers", "Unknown");
+    window->Poll();
+    ASSERT_EQ(Number(0), QStringLiteral("1-100-555-0100")) << "the asked row moved down";
+
+    pending[0](true);
+    EXPECT_EQ(env.database().AllFaxes(),
+              (std::vector<std::string>{"1-312-555-0100", "1-217-555-0102", "1-100-555-0100"}));
+    pending[1](true); // the same number, gone by now
+    EXPECT_EQ(env.database().CountFaxes(), 3);
+    EXPECT_TRUE(warnings.isEmpty());
 }
 
 TEST_F(NumbersWindowTest, ExportWritesTheShownRowsAsCsvInShownOrder) {
