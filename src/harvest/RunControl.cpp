@@ -240,9 +240,6 @@ void RunControl::TakeSecure(int i) {
         }
         ReleaseHost(i);
         const std::uint64_t generation = slots_.Renew(i);
-        if (!CountTake(i, generation)) {
-            return;
-        }
         const Millis now = Now();
         const std::vector<std::string>& window = queue_.Window(kSecureWindow);
         const WorkPick pick = PickWork(
@@ -257,7 +254,12 @@ void RunControl::TakeSecure(int i) {
             return;
         }
         if (pick.skipped || RobotsLetTake(pick.index, window[pick.index])) {
+            // Only a website that leaves the queue counts towards the advance: passes that wait
+            // for a host or for its robots.txt take nothing.
             const std::string website = queue_.RemoveAt(pick.index);
+            if (!CountTake(i, generation)) {
+                return;
+            }
             if (!pick.skipped && !website.empty() && StartDownload(i, website) != Start::Skipped) {
                 return;
             }

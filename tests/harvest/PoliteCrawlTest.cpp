@@ -54,6 +54,41 @@ TEST(EnginePolite, TheFirstWebsiteOfAFreshBatchIsFetched) {
     EXPECT_EQ(h.engine().Stats().sessionSitesScanned, 2);
 }
 
+// Slots that wait for robots.txt or for a host's turn take nothing; only websites taken from the
+// queue count towards the advance, so the 1001st website advances, not the 1001st pass.
+TEST(EnginePolite, OnlyWebsitesTakenFromTheQueueCountTowardsTheAdvance) {
+    EngineHarness h(true);
+    h.web.SetGenerator([](const std::string&, const std::string& path) -> std::optional<std::string> {
+        if (path != "/") {
+            return std::nullopt;
+        }
+        return test::FixtureWeb::OkResponse("<p>Open Monday to Friday</p>");
+    });
+    h.engine().options().cmbLastSearch = 0;
+    h.engine().options().chkAuto = true;
+    h.engine().SetAdvanceIndex(0);
+    ASSERT_EQ(h.engine().AdvanceAfter(), 1000);
+    h.Phrases({"plumbers"});
+    std::vector<std::string> sites;
+    for (int i = 0; i < 1001; ++i) {
+        sites.push_back("shop" + std::to_string(i) + ".example.com/");
+    }
+    h.Queue(sites);
+    QSignalSpy ended(&h.engine(), &HarvestEngine::harvestEnded);
+    h.engine().cmdDoSearch_Click();
+    ASSERT_TRUE(EngineHarness::WaitFor([&] { return !ended.isEmpty(); }, 110000));
+
+    int fetched = 0;
+    for (const std::string& site : sites) {
+        fetched += h.web.WasRequestedSecure(site.substr(0, site.size() - 1), "/") ? 1 : 0;
+    }
+    // The advance stops the harvest at once: downloads still in flight then (one per other slot
+    // at most) are abandoned, as on Stop.
+    EXPECT_LE(fetched, 1000) << "the 1001st website advanced the harvest instead of being fetched";
+    EXPECT_GE(fetched, 1000 - 9);
+    EXPECT_GE(h.engine().Stats().sessionSitesScanned, 1000 - 9);
+}
+
 // A slot that finds the queue empty while a slow download is still running waits for it: its
 // page, and the website it links to, are read before the harvest ends or moves on.
 struct EndCase {
