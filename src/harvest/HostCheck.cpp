@@ -1,6 +1,8 @@
 // Which hosts the crawler may connect to.
 #include "harvest/HostCheck.h"
 
+#include "text/Cp1252.h"
+
 #include <algorithm>
 
 namespace tarnwick {
@@ -11,14 +13,7 @@ constexpr std::size_t kMaxNameBytes = 253;
 constexpr std::size_t kMaxLabelBytes = 63;
 
 int DigitValue(char c, int base) {
-    int value = -1;
-    if (c >= '0' && c <= '9') {
-        value = c - '0';
-    } else if (c >= 'a' && c <= 'f') {
-        value = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'F') {
-        value = c - 'A' + 10;
-    }
+    const int value = HexDigitValue(c);
     return value < base ? value : -1;
 }
 

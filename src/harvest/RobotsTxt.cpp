@@ -3,6 +3,7 @@
 
 #include "harvest/TextPasses.h"
 #include "harvest/WebLinks.h"
+#include "text/Cp1252.h"
 
 #include <algorithm>
 
@@ -11,19 +12,6 @@ namespace tarnwick {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 bool IsUnreserved(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -137,9 +125,10 @@ std::string NormaliseRobotsPath(std::string_view path) {
     out.reserve(path.size());
     for (std::size_t i = 0; i < path.size(); ++i) {
         const auto byte = static_cast<unsigned char>(path[i]);
-        if (byte == '%' && i + 2 < path.size() && HexValue(path[i + 1]) >= 0 && HexValue(path[i + 2]) >= 0) {
+        if (byte == '%' && i + 2 < path.size() && HexDigitValue(path[i + 1]) >= 0 &&
+            HexDigitValue(path[i + 2]) >= 0) {
             const auto decoded =
-                static_cast<unsigned char>(HexValue(path[i + 1]) * 16 + HexValue(path[i + 2]));
+                static_cast<unsigned char>(HexDigitValue(path[i + 1]) * 16 + HexDigitValue(path[i + 2]));
             if (IsUnreserved(decoded)) {
                 out += static_cast<char>(decoded);
             } else {

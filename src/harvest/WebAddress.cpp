@@ -2,6 +2,7 @@
 #include "harvest/WebAddress.h"
 
 #include "harvest/TextPasses.h"
+#include "text/Cp1252.h"
 
 #include <algorithm>
 #include <vector>
@@ -300,10 +301,7 @@ void ChunkedDecoder::SizeLineDone() {
 }
 
 void ChunkedDecoder::SizeLineByte(char c) {
-    const int digit = c >= '0' && c <= '9'   ? c - '0'
-                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                             : -1;
+    const int digit = HexDigitValue(c);
     if (digit >= 0) {
         if (digits_ > 0 || digit > 0) {
             if (digits_ == 15) {

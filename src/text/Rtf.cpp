@@ -26,19 +26,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexValue(char c) {
-    if (IsDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Destinations whose text is not part of the document.
 bool IsSkippedDestination(std::string_view word) {
     static constexpr std::array<std::string_view, 30> kSkipped = {"fonttbl",    "colortbl",
@@ -169,8 +156,8 @@ private:
         if (pos_ + 2 > in_.size()) {
             return void(pos_ = in_.size());
         }
-        const int high = HexValue(in_[pos_]);
-        const int low = HexValue(in_[pos_ + 1]);
+        const int high = HexDigitValue(in_[pos_]);
+        const int low = HexDigitValue(in_[pos_ + 1]);
         if (high < 0 || low < 0) {
             return; // the malformed digits are read as text
         }

@@ -11,14 +11,6 @@ namespace tarnwick {
 
 namespace {
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    c = LowerAscii(c);
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
 // The JSON string whose opening quote is at `i`; `i` ends after its closing quote.
 std::string ReadJsonString(std::string_view json, std::size_t& i) {
     std::string out;
@@ -34,7 +26,7 @@ std::string ReadJsonString(std::string_view json, std::size_t& i) {
             std::uint32_t code = 0;
             bool hex = true;
             for (std::size_t k = 0; k < 4; ++k) {
-                const int v = HexValue(json[i + k]);
+                const int v = HexDigitValue(json[i + k]);
                 hex = hex && v >= 0;
                 code = code * 16 + static_cast<std::uint32_t>(std::max(v, 0));
             }

@@ -33,11 +33,6 @@ bool IsLetter(char c) {
     return lower >= 'a' && lower <= 'z';
 }
 
-int HexDigit(char c) {
-    c = LowerAscii(c);
-    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
 // Bytes after a lone "f" that may read as ":" or "." or as nothing before one: markup, a
 // character reference, or a UTF-8 sequence of the soft hyphen, zero-width or full-width
 // characters (or a Windows-1252 soft hyphen).
@@ -100,7 +95,9 @@ std::uint32_t ReferenceAt(std::string_view page, std::size_t& at) {
     const std::size_t digitsStart = k;
     std::uint32_t code = 0;
     for (; k < page.size() && (!json || k < digitsStart + 4); ++k) {
-        const int digit = hex ? HexDigit(page[k]) : page[k] >= '0' && page[k] <= '9' ? page[k] - '0' : -1;
+        const int digit = hex                                ? HexDigitValue(page[k])
+                          : page[k] >= '0' && page[k] <= '9' ? page[k] - '0'
+                                                             : -1;
         if (digit < 0) {
             break;
         }
