@@ -2,6 +2,7 @@
 // changes picked up without disturbing a view's sort and selection.
 #include "ui/NumbersModel.h"
 
+#include "UiTestSupport.h"
 #include "store/Database.h"
 
 #include <QItemSelectionModel>
@@ -11,14 +12,6 @@
 
 namespace tarnwick::test {
 namespace {
-
-QStringList Texts(const std::vector<const char*>& texts) {
-    QStringList list;
-    for (const char* text : texts) {
-        list << QString::fromUtf8(text);
-    }
-    return list;
-}
 
 // Rows written by a second connection, as another program (or another Tarnwick) would.
 void Execute(const std::string& path, const std::string& sql) {

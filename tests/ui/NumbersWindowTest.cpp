@@ -25,14 +25,6 @@
 namespace tarnwick::test {
 namespace {
 
-QStringList Texts(const std::vector<const char*>& texts) {
-    QStringList list;
-    for (const char* text : texts) {
-        list << QString::fromUtf8(text);
-    }
-    return list;
-}
-
 class NumbersWindowTest : public testing::Test {
 protected:
     void SetUp() override {

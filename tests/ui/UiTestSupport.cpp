@@ -65,4 +65,12 @@ void AnswerNextMessageBox(QMessageBox::StandardButton button, SeenBox& seen) {
     poll->start(5);
 }
 
+QStringList Texts(const std::vector<const char*>& texts) {
+    QStringList list;
+    for (const char* text : texts) {
+        list << QString::fromUtf8(text);
+    }
+    return list;
+}
+
 } // namespace tarnwick::test

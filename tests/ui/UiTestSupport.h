@@ -9,6 +9,7 @@
 #include "ui/QtSettingsStore.h"
 
 #include <QMessageBox>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
@@ -86,6 +87,9 @@ public:
 };
 
 Branding TestBranding();
+
+// The given UTF-8 texts as a list, to compare with what a window shows.
+QStringList Texts(const std::vector<const char*>& texts);
 
 // Answers the next message box that opens with the given button, and records what it showed.
 struct SeenBox {
