@@ -110,20 +110,31 @@ std::string PageBody(int page) {
     return body;
 }
 
-class NullSounds final : public SoundPlayer {
-public:
+// Sounds, prompts and settings that do nothing, so the figures are the crawl's own.
+struct Quiet final : SoundPlayer, UserPrompts, SettingsStore {
     void PlaySoundFile(const std::string&) override {}
-};
-class NullPrompts final : public UserPrompts {
-public:
     void ShowMessage(const std::string&, FocusTarget) override {}
     bool ConfirmOkCancel(const std::string&, const std::string&) override { return true; }
-};
-class NullSettings final : public SettingsStore {
-public:
     std::string Read(const std::string&, const std::string& fallback) override { return fallback; }
     void Write(const std::string&, const std::string&) override {}
 };
+
+// Every host name leads to the fixture web on loopback; its TLS side is trusted when it has one.
+EngineServices LoopbackServices(Database& database, const std::string& folder, Quiet& quiet,
+                                const test::FixtureWeb& web) {
+    const quint16 port = web.Port();
+    EngineServices services{
+        database, folder, quiet,
+        quiet,    quiet,  [port](const std::string&) {
+                                return Endpoint{QStringLiteral("127.0.0.1"), port}; }};
+    if (const quint16 securePort = web.SecurePort(); securePort != 0) {
+        services.resolveSecure = [securePort](const std::string&) {
+            return Endpoint{QStringLiteral("127.0.0.1"), securePort};
+        };
+        services.trustedAuthorities = {QSslCertificate(QByteArray(test::kTestAuthorityPem), QSsl::Pem)};
+    }
+    return services;
+}
 
 double ThreadCpuMs() {
     timespec now{};
@@ -158,23 +169,8 @@ void BM_CrawlGeneratedWeb(benchmark::State& state) {
             }
             return test::FixtureWeb::OkResponse(PageBody(page));
         });
-        NullSounds sounds;
-        NullPrompts prompts;
-        NullSettings settings;
-        const quint16 port = web.Port();
-        const quint16 securePort = web.SecurePort();
-        EngineServices services{
-            database, folder,
-            sounds,   prompts,
-            settings, [port](const std::string&) {
-                                    return Endpoint{QStringLiteral("127.0.0.1"), port}; }};
-        if (secureWeb) {
-            services.resolveSecure = [securePort](const std::string&) {
-                return Endpoint{QStringLiteral("127.0.0.1"), securePort};
-            };
-            services.trustedAuthorities = {QSslCertificate(QByteArray(test::kTestAuthorityPem), QSsl::Pem)};
-        }
-        HarvestEngine engine(std::move(services));
+        Quiet quiet;
+        HarvestEngine engine(LoopbackServices(database, folder, quiet, web));
         engine.options().chkSecureWeb = secureWeb;
         engine.options().allowPrivateAddresses = true; // the fixture web is on loopback
         engine.SetTickInterval(10);
@@ -271,21 +267,8 @@ void BM_PoliteOneHost(benchmark::State& state) {
             }
             return test::FixtureWeb::OkResponse(body + "</body>");
         });
-        NullSounds sounds;
-        NullPrompts prompts;
-        NullSettings settings;
-        const quint16 port = web.Port();
-        const quint16 securePort = web.SecurePort();
-        EngineServices services{
-            database, folder,
-            sounds,   prompts,
-            settings, [port](const std::string&) {
-                                    return Endpoint{QStringLiteral("127.0.0.1"), port}; }};
-        services.resolveSecure = [securePort](const std::string&) {
-            return Endpoint{QStringLiteral("127.0.0.1"), securePort};
-        };
-        services.trustedAuthorities = {QSslCertificate(QByteArray(test::kTestAuthorityPem), QSsl::Pem)};
-        HarvestEngine engine(std::move(services));
+        Quiet quiet;
+        HarvestEngine engine(LoopbackServices(database, folder, quiet, web));
         engine.options().chkSecureWeb = true;
         engine.options().allowPrivateAddresses = true;
         engine.options().chkAudioFinished = false;
